@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package Lumadrift needs to build, test and run.
+# Idempotent: packages that are already installed are skipped, and apt-get is
+# not touched at all when nothing is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake make pkg-config clang-format
+  # X libraries the program links against
+  libx11-dev libxt-dev libxmu-dev libxpm-dev libxaw7-dev libxtst-dev
+  # unit tests and micro-benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # a private X server with the core fonts, a window manager, key presses
+  # and screenshots for the tests against a real server
+  xvfb xfonts-base xauth openbox wmctrl xdotool x11-utils x11-apps
+  x11-xserver-utils imagemagick
+  # leak checks and sanitizer runtime
+  valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,75 @@
+// The one program record. main() creates a single AppState, keeps it for the
+// whole run and hands its address to every set-up function, event handler and
+// the frame loop. Besides it the program has only two globals: the text
+// reader's line buffer and the progress-message cursor.
+#pragma once
+
+#include <cstdint>
+
+#include <X11/Intrinsic.h>
+
+struct Glyph;
+struct PenCache;
+struct SegmentList;
+
+// Values of AppState::draw_mode.
+enum DrawMode : int {
+  kDrawNoblur = 0,
+  kDrawBlur = 1,
+  kDrawFill = 2,
+};
+
+struct AppState {
+  XtAppContext app_context;
+  Display* display;
+  int screen;
+  int depth;  // of every pixmap the program creates
+  Colormap colormap;
+  Widget toplevel;
+  Widget canvas;       // label widget whose window shows the frames
+  Window base_window;  // toplevel's window, or the root window in root mode
+  Window root_window;
+  Window view_window;     // canvas's window, or the root window in root mode
+  Pixmap frame_pixmap;    // width x height at depth
+  Pixmap icon_pixmap;     // window mode only
+  Atom wm_protocols;      // window mode only
+  Atom wm_delete_window;  // window mode only
+  Pixel foreground;
+  Pixel background;
+  Pixel ink_pixel;    // what a point drawn with ink_gc reads back as
+  Pixel paper_pixel;  // what a point drawn with paper_gc reads back as
+  GC ink_gc;
+  GC paper_gc;
+  GC copy_gc;
+  const char* font_name;  // borrowed: a literal or an argv entry
+  Font font;
+  XFontStruct* font_info;
+  const char* title;  // borrowed: a literal or an argv entry
+  int width;          // frame, screen pixels
+  int height;         // frame, screen pixels
+  int source_width;   // source pixels; 0 until derived from the font
+  int source_letters;
+  unsigned int icon_width;
+  unsigned int icon_height;
+  int line_height;  // font ascent + descent, screen pixels
+  int root_mode;
+  int redraw;
+  int quit_after_draw;
+  int draw_mode;    // a DrawMode
+  int length_x;     // source pixels spanning the frame width at the bottom edge
+  int length_y;     // depth of the bottom edge, source rows
+  int line_space;   // source rows after each text line and message
+  int scroll_step;  // source rows per frame
+  int wait_usec;
+  std::int64_t position;  // source row at the bottom edge
+  PenCache* pens;
+  SegmentList* segments;
+  Glyph* glyphs;  // 256 entries, only while build_content runs
+};
+
+// The defaults of every setting; no other field is touched.
+void fill_defaults(AppState* state);
+
+// Fills the defaults, takes the program's own options out of argv, then
+// starts the toolkit with the rest.
+void init_application(AppState* state, int* argc, char** argv);

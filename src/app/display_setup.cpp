@@ -1,0 +1,138 @@
+// Display and window set-up. In window mode the program shows a top-level
+// shell with one label widget (the canvas) whose window background receives
+// every frame; in root mode both windows are the root window and the shell is
+// never realised. GCs and pixmaps are always made on base_window.
+#include "app/display_setup.h"
+
+#include <X11/Shell.h>
+#include <X11/StringDefs.h>
+#include <X11/Xaw/Label.h>
+#include <X11/Xutil.h>
+#include <X11/xpm.h>
+
+#include "app/app_state.h"
+#include "app/sizes.h"
+#include "icon.xpm"
+
+void read_shell_size(AppState* s) {
+  Dimension width = 0, height = 0;
+  Arg args[2];
+  XtSetArg(args[0], XtNwidth, &width);
+  XtSetArg(args[1], XtNheight, &height);
+  XtGetValues(s->toplevel, args, 2);
+  s->width = frame_extent(width);
+  s->height = frame_extent(height);
+}
+
+namespace {
+
+void read_canvas_colours(AppState* s) {
+  Arg args[2];
+  XtSetArg(args[0], XtNforeground, &s->foreground);
+  XtSetArg(args[1], XtNbackground, &s->background);
+  XtGetValues(s->canvas, args, 2);
+}
+
+}  // namespace
+
+void setup_display(AppState* state) {
+  AppState* s = state;
+  s->display = XtDisplay(s->toplevel);
+  s->screen = DefaultScreen(s->display);
+  s->colormap = XDefaultColormap(s->display, s->screen);
+  s->root_window = RootWindow(s->display, s->screen);
+  s->depth = DefaultDepth(s->display, s->screen);
+
+  s->canvas = XtCreateManagedWidget("", labelWidgetClass, s->toplevel, nullptr, 0);
+  read_canvas_colours(s);
+
+  if (s->root_mode) {
+    s->base_window = s->root_window;
+    s->view_window = s->root_window;
+    s->width = DisplayWidth(s->display, s->screen);
+    s->height = DisplayHeight(s->display, s->screen);
+  } else {
+    XtRealizeWidget(s->toplevel);
+    s->base_window = XtWindow(s->toplevel);
+    s->view_window = XtWindow(s->canvas);
+    read_shell_size(s);
+  }
+  s->frame_pixmap = XCreatePixmap(s->display, s->base_window, s->width, s->height, s->depth);
+
+  // An unknown font name is a protocol error; the default handler ends the
+  // process there, before any metrics are used.
+  s->font = XLoadFont(s->display, s->font_name);
+  s->font_info = XQueryFont(s->display, s->font);
+
+  if (s->source_width == 0) {
+    s->source_width = derive_source_width(s->font_info->min_bounds.width,
+                                          s->font_info->max_bounds.width, s->source_letters);
+  }
+  s->length_x = derive_length_x(s->length_x, s->source_width);
+  XFlush(s->display);
+}
+
+void create_gcs(AppState* state) {
+  AppState* s = state;
+  Display* d = s->display;
+  s->ink_gc = XCreateGC(d, s->base_window, 0, nullptr);
+  s->paper_gc = XCreateGC(d, s->base_window, 0, nullptr);
+  s->copy_gc = XCreateGC(d, s->base_window, 0, nullptr);
+  XSetForeground(d, s->ink_gc, s->foreground);
+  XSetBackground(d, s->ink_gc, s->background);
+  XSetForeground(d, s->paper_gc, s->background);
+  XSetBackground(d, s->paper_gc, s->background);
+  XSetFont(d, s->ink_gc, s->font);
+  XSetFunction(d, s->copy_gc, GXcopy);
+  XSetFillRule(d, s->ink_gc, WindingRule);
+  XSetFillRule(d, s->paper_gc, WindingRule);
+  XSetLineAttributes(d, s->ink_gc, 0, LineSolid, CapNotLast, JoinMiter);
+}
+
+void setup_window_manager(AppState* state) {
+  AppState* s = state;
+  if (s->root_mode) return;
+  XtSetSensitive(s->toplevel, True);
+  XtSetSensitive(s->canvas, True);
+
+  XWMHints hints{};
+  hints.flags = InputHint;
+  hints.input = True;
+  XSetWMHints(s->display, s->base_window, &hints);
+
+  s->wm_protocols = XInternAtom(s->display, "WM_PROTOCOLS", False);
+  s->wm_delete_window = XInternAtom(s->display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(s->display, s->base_window, &s->wm_delete_window, 1);
+
+  XStoreName(s->display, s->base_window, s->title);
+  XSetIconName(s->display, s->base_window, s->title);
+  set_icon(s);
+}
+
+// The icon's colours are allocated for good; only the attribute record's own
+// allocations and the (unused) shape mask are given back here. A failed
+// creation leaves the window without an icon.
+void set_icon(AppState* state) {
+  AppState* s = state;
+  if (s->root_mode) return;
+  XpmAttributes attributes{};
+  attributes.valuemask = XpmColormap | XpmSize | XpmReturnPixels | XpmCloseness;
+  attributes.colormap = s->colormap;
+  attributes.closeness = 40000;
+
+  Pixmap pixmap = None;
+  Pixmap mask = None;
+  int status = XpmCreatePixmapFromData(s->display, s->base_window, const_cast<char**>(icon_xpm),
+                                       &pixmap, &mask, &attributes);
+  if (mask != None) XFreePixmap(s->display, mask);
+  if (status < XpmSuccess || pixmap == None) return;
+  s->icon_width = attributes.width;
+  s->icon_height = attributes.height;
+  s->icon_pixmap = pixmap;
+  XpmFreeAttributes(&attributes);
+
+  XWMHints hints{};
+  hints.flags = IconPixmapHint;
+  hints.icon_pixmap = pixmap;
+  XSetWMHints(s->display, s->base_window, &hints);
+}

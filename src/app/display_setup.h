@@ -1,0 +1,17 @@
+// Display and window set-up: what the rest of the program draws with.
+// Called by main() once each, in this order, after init_application().
+#pragma once
+
+struct AppState;
+
+// Display, screen, canvas, windows, frame pixmap, font, source width.
+void setup_display(AppState* state);
+// ink_gc, paper_gc and copy_gc.
+void create_gcs(AppState* state);
+// Hints, close protocol, names and icon; nothing in root mode.
+void setup_window_manager(AppState* state);
+void set_icon(AppState* state);
+
+// The shell's size into width and height, each at least 1 pixel: a frame
+// pixmap of no size would be a protocol error.
+void read_shell_size(AppState* state);

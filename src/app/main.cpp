@@ -1,0 +1,32 @@
+// Lumadrift flies text and pictures on a floor that runs away from the
+// viewer. All material is compiled once into a display list of coloured pixel
+// runs (content/), which an idle-time frame loop (app/frame_loop.cpp) draws in
+// perspective (render/) while the scroll position advances. Keys change the
+// speed, the position and the projection.
+//
+// Start-up, in order:
+//   init_application      defaults, own options, the toolkit
+//   setup_display         display, canvas, windows, frame pixmap, font
+//   create_gcs            ink, paper and copy GCs
+//   setup_window_manager  close protocol, names, icon (window mode)
+//   add_event_handlers    expose; keys and structure in window mode
+//   build_content         the display list, with progress messages
+//   frame_step            handed to the toolkit as its work procedure
+// The process ends only in quit_program().
+#include "app/app_state.h"
+#include "app/display_setup.h"
+#include "app/events.h"
+#include "app/frame_loop.h"
+#include "content/source_intake.h"
+
+int main(int argc, char** argv) {
+  AppState state{};
+  init_application(&state, &argc, argv);
+  setup_display(&state);
+  create_gcs(&state);
+  setup_window_manager(&state);
+  add_event_handlers(&state);
+  build_content(&state, &argc, argv);
+  XtAppAddWorkProc(state.app_context, frame_step, &state);
+  XtAppMainLoop(state.app_context);
+}
