@@ -1,7 +1,53 @@
+// The X side of the draw passes: the walk's requests become Xlib calls on
+// frame_pixmap with the segment's pen GC. Xlib buffers them; frame_step
+// flushes once per frame.
 #include "render/draw_pass.h"
 
-#include "app/app_state.h"
+#include <X11/Xlib.h>
 
-void draw_noblur(AppState*) {}
-void draw_blur(AppState*) {}
-void draw_fill(AppState*) {}
+#include "app/app_state.h"
+#include "render/walk.h"
+
+namespace {
+
+static_assert(sizeof(ScreenPoint) == sizeof(XPoint));
+
+struct XlibSink {
+  Display* display;
+  Drawable drawable;
+  GC gc;
+
+  void use(const Pen* pen) { gc = pen->gc; }
+  void point(int x, int y) { XDrawPoint(display, drawable, gc, x, y); }
+  void line(int x1, int y1, int x2, int y2) { XDrawLine(display, drawable, gc, x1, y1, x2, y2); }
+  void polygon(const ScreenPoint* points, int count) {
+    XPoint xpoints[4];
+    for (int i = 0; i < count; ++i) xpoints[i] = {points[i].x, points[i].y};
+    XFillPolygon(display, drawable, gc, xpoints, count, Convex, CoordModeOrigin);
+  }
+  void rectangle(int x, int y, int width, int height) {
+    XFillRectangle(display, drawable, gc, x, y, width, height);
+  }
+};
+
+Projection projection_of(const AppState* s) {
+  return {s->width, s->height, s->source_width, s->length_x, s->length_y, s->position};
+}
+
+template <Mode mode>
+void draw(AppState* s) {
+  XlibSink sink{s->display, s->frame_pixmap, nullptr};
+  walk_segments<mode>(projection_of(s), s->segments->head, s->paper_pixel, sink);
+}
+
+}  // namespace
+
+void draw_noblur(AppState* state) {
+  draw<Mode::kNoblur>(state);
+}
+void draw_blur(AppState* state) {
+  draw<Mode::kBlur>(state);
+}
+void draw_fill(AppState* state) {
+  draw<Mode::kFill>(state);
+}

@@ -21,71 +21,14 @@
 #include "app/events.h"
 #include "app/frame_loop.h"
 #include "content/display_list.h"
+#include "support/app_fixture.h"
 #include "support/x_server.h"
 
 namespace {
 
 using Args = std::vector<std::string>;
 
-struct AppFrame : testing::Test {
-  XServer server;
-  AppState state{};
-  std::vector<std::string> storage;
-  std::vector<char*> argv;
-  int argc = 0;
-
-  void SetUp() override { ASSERT_TRUE(start_x_server(&server)); }
-  void TearDown() override { stop_x_server(&server); }
-
-  // Start-up up to the event handlers, as main() does it.
-  void start_app(const Args& args) {
-    storage = {"lumadrift", "-display", server.display_name};
-    storage.insert(storage.end(), args.begin(), args.end());
-    argv.clear();
-    for (std::string& a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    argc = static_cast<int>(storage.size());
-    init_application(&state, &argc, argv.data());
-    setup_display(&state);
-    create_gcs(&state);
-    setup_window_manager(&state);
-    add_event_handlers(&state);
-  }
-
-  void pump() {
-    XSync(state.display, False);
-    while (XtAppPending(state.app_context)) XtAppProcessEvent(state.app_context, XtIMAll);
-  }
-
-  // Pumps events until `condition` holds.
-  template <typename F>
-  bool pump_until(F condition, double seconds = 5) {
-    return wait_until(
-        [&] {
-          pump();
-          return condition();
-        },
-        seconds);
-  }
-
-  void wait_mapped() {
-    ASSERT_TRUE(pump_until([&] {
-      XWindowAttributes a;
-      return XGetWindowAttributes(server.display, state.view_window, &a) &&
-             a.map_state == IsViewable;
-    }));
-  }
-
-  std::string property_text(Window w, bool icon) {
-    char* name = nullptr;
-    std::string text;
-    Status ok =
-        icon ? XGetIconName(server.display, w, &name) : XFetchName(server.display, w, &name);
-    if (ok && name) text = name;
-    if (name) XFree(name);
-    return text;
-  }
-};
+using AppFrame = AppFixture;
 
 TEST_F(AppFrame, WindowModeOpensANamedWindowWithProtocolAndIcon) {
   start_app({"-title", "Flying letters"});

@@ -1,0 +1,1 @@
+#include "content/line_layout.h"

@@ -1,0 +1,2 @@
+#include "content/text_reader.h"
+char line_buffer[kLineBufferSize];

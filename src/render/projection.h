@@ -1,0 +1,50 @@
+// Perspective projection of the source picture onto the frame. The source
+// picture lies on a floor: source row r is d = position - r rows behind the
+// row at the bottom edge, at depth z = d + length_y, and its boundaries land
+// on screen rows height * length_y / z. Everything here is plain arithmetic,
+// in the order and with the rounding that the frames depend on.
+#pragma once
+
+#include <cstdint>
+
+// What a draw pass reads of the program record.
+struct Projection {
+  int width;              // frame, screen pixels
+  int height;             // frame, screen pixels
+  int source_width;       // source pixels
+  int length_x;           // source pixels across the frame width at the bottom edge
+  int length_y;           // depth of the bottom edge, source rows
+  std::int64_t position;  // source row at the bottom edge
+};
+
+struct RowEdges {
+  // False when a boundary is not a finite number (a depth of 0, or a
+  // distance beyond the 64-bit range): nothing is drawn in such a row.
+  bool finite;
+  double edge_top;      // exact screen y of the far boundary
+  double edge_bottom;   // exact screen y of the near boundary
+  std::int16_t top;     // edge_top rounded
+  std::int16_t bottom;  // edge_bottom rounded
+};
+
+enum class RowKind { kFlat, kOneLine, kTall };
+
+// E(v) = height * length_y / (v + length_y), for the row d rows behind.
+RowEdges row_edges(const Projection& p, std::int64_t d);
+
+// The unrounded screen x of source column x on a boundary at screen y e.
+double project_x(const Projection& p, std::int64_t x, double e);
+
+// False when length_x * height is 0: every x would divide by zero, and the
+// pass draws nothing.
+bool has_horizontal_scale(const Projection& p);
+
+// v + 0.5 truncated toward zero, clamped to the 16-bit range.
+std::int16_t round_row(double v);
+
+// v + 0.5 truncated toward zero, kept far inside the 64-bit range (so that no
+// conversion is ever undefined); NaN, which a finite row never gives, lands
+// far outside any frame.
+std::int64_t round_x(double v);
+
+RowKind row_kind(std::int16_t top, std::int16_t bottom);

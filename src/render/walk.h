@@ -1,0 +1,39 @@
+// The walk that every draw pass performs: segments from the head, the pen
+// moving by their advances, each non-paper segment drawn in the row where it
+// begins, and a stop at the first segment that moves the pen below the row
+// at the bottom edge. Row boundaries are computed once per source row.
+#pragma once
+
+#include <cstdint>
+
+#include "content/display_list.h"
+#include "render/draw_step.h"
+#include "render/projection.h"
+
+template <Mode mode, class Sink>
+void walk_segments(const Projection& p, const Segment* head, unsigned long paper_pixel,
+                   Sink& sink) {
+  if (p.position < 0 || !head || !has_horizontal_scale(p)) return;
+  Requests<Sink> out{sink, p.width, p.height};
+  std::int64_t pen_x = 0, pen_row = 0;
+  RowEdges row = row_edges(p, p.position);
+  for (const Segment* s = head; s; s = s->next) {
+    if (s->pen->pixel != paper_pixel && row.finite) {
+      sink.use(s->pen);
+      if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, pen_x, s->length, out);
+      if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, pen_x, s->length, out);
+      if constexpr (mode == Mode::kFill) draw_step_fill(p, row, pen_x, s->length, out);
+    }
+    if (s->advance_y != 0) {
+      pen_row += s->advance_y;
+      std::int64_t d;
+      if (__builtin_sub_overflow(p.position, pen_row, &d)) {
+        row.finite = false;  // unreachably far
+      } else if (d >= 0) {
+        row = row_edges(p, d);
+      }
+    }
+    if (pen_row > p.position) return;
+    pen_x += s->advance_x;
+  }
+}

@@ -1,0 +1,414 @@
+// The projection, the row kinds, the walk and the requests each mode makes
+// of a segment, without an X server.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "content/display_list.h"
+#include "render/walk.h"
+
+namespace {
+
+constexpr unsigned long kInk = 1, kPaper = 0;
+
+// Records every request as text, e.g. "line (125,293) (127,293)".
+struct RecordingSink {
+  std::vector<std::string> requests;
+  std::vector<int> xs, ys;
+  void use(const Pen*) {}
+  void add(const std::string& name, std::initializer_list<int> coords) {
+    std::string text = name;
+    for (auto it = coords.begin(); it != coords.end(); it += 2) {
+      text += " (" + std::to_string(it[0]) + "," + std::to_string(it[1]) + ")";
+      xs.push_back(it[0]);
+      ys.push_back(it[1]);
+    }
+    requests.push_back(text);
+  }
+  void point(int x, int y) { add("point", {x, y}); }
+  void line(int x1, int y1, int x2, int y2) { add("line", {x1, y1, x2, y2}); }
+  void polygon(const ScreenPoint* p, int n) {
+    std::string text = "polygon";
+    for (int i = 0; i < n; ++i) {
+      text += " (" + std::to_string(p[i].x) + "," + std::to_string(p[i].y) + ")";
+      xs.push_back(p[i].x);
+      ys.push_back(p[i].y);
+    }
+    requests.push_back(text);
+  }
+  void rectangle(int x, int y, int w, int h) { add("rectangle", {x, y, w, h}); }
+};
+
+// A display list made in the test, with two pens that need no server.
+struct List {
+  Pen ink{nullptr, kInk, nullptr, nullptr};
+  Pen paper{nullptr, kPaper, nullptr, nullptr};
+  SegmentList* list = new_segment_list();
+  ~List() { free_segment_list(list); }
+  List& add(bool is_ink, int length, int advance_x, int advance_y) {
+    append_segment(list, new_segment(length, is_ink ? &ink : &paper, advance_x, advance_y));
+    return *this;
+  }
+};
+
+Projection standard(std::int64_t position) {
+  return {640, 480, 320, 320, 100, position};
+}
+
+template <Mode mode>
+std::vector<std::string> draw(const Projection& p, const List& l) {
+  RecordingSink sink;
+  walk_segments<mode>(p, l.list->head, kPaper, sink);
+  return sink.requests;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(Projection, EdgesOfTheNearestAndAFarRow) {
+  RowEdges near = row_edges(standard(0), 0);
+  EXPECT_EQ(near.edge_bottom, 480.0);
+  EXPECT_NEAR(near.edge_top, 475.2475, 1e-4);
+  EXPECT_EQ(near.top, 475);
+  EXPECT_EQ(near.bottom, 480);
+  EXPECT_EQ(row_kind(near.top, near.bottom), RowKind::kTall);
+
+  RowEdges far = row_edges(standard(127), 127);
+  EXPECT_NEAR(far.edge_top, 210.53, 1e-2);
+  EXPECT_NEAR(far.edge_bottom, 211.45, 1e-2);
+  EXPECT_EQ(far.top, 211);
+  EXPECT_EQ(far.bottom, 211);
+  EXPECT_EQ(row_kind(far.top, far.bottom), RowKind::kFlat);
+  EXPECT_EQ(row_kind(293, 294), RowKind::kOneLine);
+  EXPECT_EQ(row_kind(32767, -32768), RowKind::kTall);  // no 16-bit wrap in top + 1
+}
+
+TEST(Projection, CentreColumnStaysOnTheCentreLine) {
+  Projection p{641, 480, 321, 320, 100, 0};
+  for (std::int64_t d : {0, 1, 50, 1000, 100000}) {
+    RowEdges r = row_edges(p, d);
+    EXPECT_EQ(round_x(project_x(p, 160, r.edge_top)), 320) << d;
+    EXPECT_EQ(round_x(project_x(p, 160, r.edge_bottom)), 320) << d;
+  }
+}
+
+TEST(Projection, RoundingAddsAHalfAndTruncatesTowardZero) {
+  EXPECT_EQ(round_x(-1.7), -1);
+  EXPECT_EQ(round_x(-0.7), 0);
+  EXPECT_EQ(round_x(2.5), 3);
+  EXPECT_EQ(round_x(1e300), 4000000000000000);
+  EXPECT_EQ(round_row(-1.7), -1);
+  EXPECT_EQ(round_row(1e9), 32767);
+  EXPECT_EQ(round_row(-1e9), -32768);
+  EXPECT_EQ(round_row(1.0 / 0.0), 32767);
+  EXPECT_EQ(round_row(-1.0 / 0.0), -32768);
+}
+
+struct StepCase {
+  std::int64_t position;
+  int pen_x, length;
+  int top, bottom;
+  Band corners;
+  Strings blur, noblur, fill;
+};
+
+// The rows of the edge-case tables: width 640, height 480, length_y 100,
+// length_x and source_width 320; an optional paper segment moves the pen to
+// pen_x in source row 0, then one ink segment.
+const StepCase kSteps[] = {
+    {0,
+     0,
+     320,
+     475,
+     480,
+     {0, 3, 637, 640, 475, 480},
+     {"polygon (0,480) (3,475) (637,475) (640,480)"},
+     {"polygon (0,480) (3,475) (637,475) (640,480)"},
+     {"polygon (0,480) (3,475) (637,475) (640,480)", "line (0,480) (640,480)",
+      "line (637,475) (640,480)", "point (640,480)"}},
+    {0,
+     0,
+     1,
+     475,
+     480,
+     {0, 3, 5, 2, 475, 480},
+     {"polygon (0,480) (3,475) (5,475) (2,480)"},
+     {"polygon (0,480) (3,475) (5,475) (2,480)"},
+     {"polygon (0,480) (3,475) (5,475) (2,480)", "line (0,480) (2,480)", "line (5,475) (2,480)",
+      "point (2,480)"}},
+    {102,
+     58,
+     1,
+     236,
+     238,
+     {219, 220, 220, 220, 236, 238},
+     {"polygon (219,238) (220,236) (220,238)"},
+     {"polygon (219,238) (220,236) (220,238)"},
+     {"polygon (219,238) (220,236) (220,238)", "line (219,238) (220,238)",
+      "line (220,236) (220,238)", "point (220,238)"}},
+    {102,
+     8,
+     1,
+     236,
+     238,
+     {170, 170, 171, 170, 236, 238},
+     {},
+     {"line (170,236) (170,238)"},
+     {"line (170,236) (170,238)", "line (171,236) (170,238)", "point (170,238)",
+      "point (170,238)"}},
+    {63,
+     0,
+     1,
+     293,
+     294,
+     {124, 125, 126, 125, 293, 294},
+     {"line (125,293) (126,293)"},
+     {"line (125,293) (126,293)"},
+     {"line (125,293) (126,293)", "line (124,294) (125,294)", "point (126,293)",
+      "point (125,294)"}},
+    {63,
+     0,
+     2,
+     293,
+     294,
+     {124, 125, 127, 126, 293, 294},
+     {"line (125,293) (127,293)"},
+     {"line (125,293) (127,293)"},
+     {"line (125,293) (127,293)", "line (124,294) (126,294)", "point (127,293)",
+      "point (126,294)"}},
+    {100,
+     59,
+     1,
+     239,
+     240,
+     {219, 220, 220, 220, 239, 240},
+     {"line (220,239) (220,239)"},
+     {"line (220,239) (220,239)"},
+     {"line (220,239) (220,239)", "line (219,240) (220,240)", "point (220,239)",
+      "point (220,240)"}},
+    {101,
+     59,
+     1,
+     238,
+     239,
+     {220, 220, 221, 220, 238, 239},
+     {},
+     {"point (220,238)"},
+     {"point (220,239)", "point (220,238)", "point (221,238)", "point (220,239)"}},
+    {127,
+     0,
+     1,
+     211,
+     211,
+     {179, 180, 181, 180, 211, 211},
+     {},
+     {"point (180,211)"},
+     {"line (180,211) (181,211)", "line (179,211) (180,211)", "point (181,211)",
+      "point (180,211)"}},
+    {127,
+     0,
+     2,
+     211,
+     211,
+     {179, 180, 181, 181, 211, 211},
+     {},
+     {"line (180,211) (181,211)"},
+     {"line (180,211) (181,211)", "line (179,211) (181,211)", "point (181,211)",
+      "point (181,211)"}},
+    {127,
+     4,
+     1,
+     211,
+     211,
+     {183, 183, 184, 183, 211, 211},
+     {},
+     {"point (183,211)"},
+     {"point (183,211)", "point (183,211)", "point (184,211)", "point (183,211)"}},
+};
+
+TEST(DrawStep, EveryModeMakesTheRequestsOfItsTable) {
+  for (const StepCase& c : kSteps) {
+    SCOPED_TRACE("position " + std::to_string(c.position) + " pen_x " + std::to_string(c.pen_x) +
+                 " length " + std::to_string(c.length));
+    Projection p = standard(c.position);
+    RowEdges row = row_edges(p, c.position);
+    EXPECT_EQ(row.top, c.top);
+    EXPECT_EQ(row.bottom, c.bottom);
+    Band b = band_of(p, row, c.pen_x, c.length);
+    EXPECT_EQ((std::vector<std::int64_t>{b.bottom_start, b.top_start, b.top_end, b.bottom_end}),
+              (std::vector<std::int64_t>{c.corners.bottom_start, c.corners.top_start,
+                                         c.corners.top_end, c.corners.bottom_end}));
+    List l;
+    if (c.pen_x) l.add(false, 0, c.pen_x, 0);
+    l.add(true, c.length, c.length, 0);
+    EXPECT_EQ(draw<Mode::kBlur>(p, l), c.blur);
+    EXPECT_EQ(draw<Mode::kNoblur>(p, l), c.noblur);
+    EXPECT_EQ(draw<Mode::kFill>(p, l), c.fill);
+  }
+}
+
+TEST(Walk, DrawsNothingAtANegativePositionOrForAnEmptyList) {
+  List l;
+  EXPECT_TRUE(draw<Mode::kFill>(standard(0), l).empty());
+  l.add(true, 320, 0, 1);
+  EXPECT_TRUE(draw<Mode::kFill>(standard(-1), l).empty());
+  EXPECT_TRUE(draw<Mode::kNoblur>(standard(INT64_MIN), l).empty());
+  EXPECT_EQ(draw<Mode::kBlur>(standard(0), l).size(), 1u);
+}
+
+TEST(Walk, PositionZeroStopsRightAfterTheFirstRowsLastSegment) {
+  List l;
+  l.add(true, 100, 100, 0).add(true, 50, -100, 1).add(true, 320, 0, 1);
+  Strings drawn = draw<Mode::kBlur>(standard(0), l);
+  ASSERT_EQ(drawn.size(), 2u);  // both row-0 segments, the one that moves on included
+  EXPECT_EQ(drawn[1], "polygon (200,480) (201,475) (300,475) (300,480)");
+}
+
+TEST(Walk, PaperSegmentsMoveThePenWithoutDrawing) {
+  List l;
+  l.add(false, 300, 8, 0).add(true, 1, 1, 0);
+  Strings drawn = draw<Mode::kNoblur>(standard(102), l);
+  EXPECT_EQ(drawn, Strings{"line (170,236) (170,238)"});
+}
+
+TEST(Walk, ANegativeAdvanceDrawsFurtherAway) {
+  // Down to row 2, back up to row 1: the ink is drawn with the edges of row
+  // 1, as if the pen had gone there directly.
+  List back, direct;
+  back.add(false, 0, 0, 2).add(false, 0, 0, -1).add(true, 320, 0, 0);
+  direct.add(false, 0, 0, 1).add(true, 320, 0, 0);
+  Strings drawn = draw<Mode::kFill>(standard(5), back);
+  EXPECT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn, draw<Mode::kFill>(standard(5), direct));
+  EXPECT_NE(drawn, draw<Mode::kFill>(standard(4), direct));
+}
+
+TEST(Walk, StopsAtTheFirstRowBeyondThePositionEvenIfALaterOneComesBack) {
+  List l;
+  l.add(true, 10, 0, 5).add(false, 0, 0, -5).add(true, 320, 0, 0);
+  EXPECT_EQ(draw<Mode::kFill>(standard(2), l).size(), 4u);  // only the first segment
+}
+
+TEST(Walk, AListWithoutARowMoveEndsAtItsTail) {
+  List l;
+  l.add(true, 10, 10, 0).add(true, 10, 10, 0).add(true, 10, 10, 0);
+  EXPECT_EQ(draw<Mode::kNoblur>(standard(0), l).size(), 3u);
+}
+
+// A text-like list: `rows` rows of alternating ink and paper runs.
+List& striped(List& l, int rows) {
+  for (int r = 0; r < rows; ++r) {
+    for (int x = 0; x < 320; x += 16) l.add(true, 8, 8, 0).add(false, 8, 8, 0);
+    l.add(false, 0, -320, 1);
+  }
+  return l;
+}
+
+template <Mode mode>
+RecordingSink record(const Projection& p, const List& l) {
+  RecordingSink sink;
+  walk_segments<mode>(p, l.list->head, kPaper, sink);
+  return sink;
+}
+
+template <Mode mode>
+void expect_marks_only_off_frame_rows(const Projection& p, const List& l) {
+  RecordingSink s = record<mode>(p, l);
+  for (size_t i = 0; i < s.ys.size(); ++i) {
+    EXPECT_TRUE(s.ys[i] <= 0 || s.ys[i] >= p.height) << "y " << s.ys[i];
+  }
+}
+
+// A length_y of 0 or below puts the bottom edge at or behind the viewer:
+// the row at depth 0 has no finite boundary and is skipped; the rest land at
+// or above the horizon, or below the frame.
+TEST(Walk, ZeroAndNegativeLengthYNeverDrawInsideTheFrame) {
+  List l;
+  striped(l, 300);
+  for (int ly : {0, -5, -100, -101}) {
+    for (std::int64_t position : {0, 3, 5, 6, 99, 100, 101, 102, 250}) {
+      SCOPED_TRACE("ly " + std::to_string(ly) + " position " + std::to_string(position));
+      Projection p{640, 480, 320, 320, ly, position};
+      expect_marks_only_off_frame_rows<Mode::kBlur>(p, l);
+      expect_marks_only_off_frame_rows<Mode::kNoblur>(p, l);
+      expect_marks_only_off_frame_rows<Mode::kFill>(p, l);
+    }
+  }
+}
+
+TEST(Walk, NoHorizontalScaleDrawsNothing) {
+  List l;
+  striped(l, 20);
+  Projection p{640, 480, 0, 0, 100, 10};
+  EXPECT_TRUE(draw<Mode::kFill>(p, l).empty());
+}
+
+// With length_x 1 the corners reach far beyond the 16-bit range; every request
+// stays inside it, and a band that covers the frame becomes rows of it.
+TEST(Walk, ExtremeLengthXStaysInTheCoordinateRange) {
+  List l;
+  striped(l, 300);
+  for (int lx : {1, 2, 5}) {
+    for (std::int64_t position : {0, 10, 150, 299}) {
+      Projection p{640, 480, 320, lx, 100, position};
+      for (const RecordingSink& s :
+           {record<Mode::kBlur>(p, l), record<Mode::kNoblur>(p, l), record<Mode::kFill>(p, l)}) {
+        for (int x : s.xs) EXPECT_TRUE(x >= -32768 && x <= 32767) << x;
+      }
+    }
+  }
+  List wide;
+  wide.add(true, 320, 0, 0);
+  Strings drawn = draw<Mode::kBlur>({640, 480, 320, 1, 100, 0}, wide);
+  EXPECT_EQ(drawn, (Strings{"rectangle (0,475) (640,1)", "rectangle (0,476) (640,1)",
+                            "rectangle (0,477) (640,1)", "rectangle (0,478) (640,1)",
+                            "rectangle (0,479) (640,1)"}));
+  List right;
+  right.add(false, 0, 250, 0).add(true, 1, 1, 0);  // corners beyond 32767
+  EXPECT_TRUE(draw<Mode::kBlur>({640, 480, 320, 1, 100, 0}, right).empty());
+}
+
+// A source wider than the 16-bit range with an ordinary length_x.
+TEST(Walk, LargeSourceWidthBoundsEveryRequest) {
+  List l;
+  l.add(true, 30000, 30000, 0).add(true, 30000, -30000, 1);
+  for (std::int64_t position : {0, 5, 50}) {
+    Projection p{640, 480, 70000, 320, 100, position};
+    for (const RecordingSink& s :
+         {record<Mode::kBlur>(p, l), record<Mode::kNoblur>(p, l), record<Mode::kFill>(p, l)}) {
+      for (int x : s.xs) EXPECT_TRUE(x >= -32768 && x <= 32767) << x;
+    }
+  }
+}
+
+TEST(Bounds, HorizontalLinesKeepTheirPixelsInTheFrame) {
+  LineSegment l{-100000, 5, 100000, 5};
+  ASSERT_TRUE(bound_line(&l, 640, 480));
+  EXPECT_EQ(l.x1, -1);
+  EXPECT_EQ(l.x2, 640);
+  LineSegment off{-100000, 5, -50000, 5};
+  EXPECT_FALSE(bound_line(&off, 640, 480));
+  LineSegment below{3, 500, 40000, 600};
+  EXPECT_FALSE(bound_line(&below, 640, 480));
+}
+
+TEST(Bounds, BandSpanFollowsTheFillRule) {
+  // The nearest row of the full-width segment: columns by pixel-centre test.
+  Band b{0, 3, 637, 640, 475, 480};
+  std::int64_t first, end;
+  ASSERT_TRUE(band_span(b, 475, &first, &end));
+  EXPECT_EQ(first, 3);  // the top side itself
+  EXPECT_EQ(end, 637);
+  ASSERT_TRUE(band_span(b, 476, &first, &end));
+  EXPECT_EQ(first, 3);  // the left edge passes x 2.4 on row 476
+  EXPECT_EQ(end, 638);  // the right edge passes x 637.6
+  ASSERT_TRUE(band_span(b, 479, &first, &end));
+  EXPECT_EQ(first, 1);  // x 0.6
+  EXPECT_EQ(end, 640);  // x 639.4
+  EXPECT_FALSE(band_span(b, 480, &first, &end));
+  EXPECT_FALSE(band_span(b, 474, &first, &end));
+}
+
+}  // namespace

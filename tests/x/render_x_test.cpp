@@ -1,0 +1,167 @@
+// The draw passes into a real pixmap, read back: which screen rows a band
+// covers in each mode, nothing at a negative position, no stray marks when
+// the corners leave the 16-bit range, and the bounded polygons against the
+// server's own polygon fill.
+#include "support/app_fixture.h"
+
+#include <random>
+
+#include <X11/Xutil.h>
+
+#include "content/display_list.h"
+#include "render/draw_pass.h"
+#include "render/draw_step.h"
+
+namespace {
+
+struct RenderX : AppFixture {
+  void SetUp() override {
+    AppFixture::SetUp();
+    start_app({});
+    state.pens = new_pen_cache();
+    state.segments = new_segment_list();
+    probe_pixels(&state);
+  }
+  void TearDown() override {
+    free_segment_list(state.segments);
+    free_pen_cache(state.display, state.pens);
+    AppFixture::TearDown();
+  }
+  void add(bool ink, int length, int advance_x, int advance_y) {
+    Pen* pen = pen_for_pixel(&state, ink ? state.ink_pixel : state.paper_pixel);
+    append_segment(state.segments, new_segment(length, pen, advance_x, advance_y));
+  }
+  // Draws one frame as frame_step does, without showing it.
+  XImage* frame(void (*pass)(AppState*)) {
+    XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
+                   state.height);
+    pass(&state);
+    return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
+                     ZPixmap);
+  }
+  std::vector<int> ink_rows_at(XImage* image, int x) {
+    std::vector<int> rows;
+    for (int y = 0; y < state.height; ++y) {
+      if (XGetPixel(image, x, y) != state.paper_pixel) rows.push_back(y);
+    }
+    return rows;
+  }
+  int ink_pixels(XImage* image) {
+    int count = 0;
+    for (int y = 0; y < state.height; ++y) {
+      for (int x = 0; x < state.width; ++x) count += XGetPixel(image, x, y) != state.paper_pixel;
+    }
+    return count;
+  }
+};
+
+TEST_F(RenderX, BandsCoverTheirRowsInEachMode) {
+  add(true, 320, 0, 0);
+  state.position = 102;  // row 0 lies from screen row 236 to 238
+  const struct {
+    void (*pass)(AppState*);
+    std::vector<int> rows;
+  } cases[] = {{draw_blur, {236, 237}}, {draw_noblur, {236, 237}}, {draw_fill, {236, 237, 238}}};
+  for (const auto& c : cases) {
+    XImage* image = frame(c.pass);
+    EXPECT_EQ(ink_rows_at(image, 320), c.rows);
+    XDestroyImage(image);
+  }
+}
+
+TEST_F(RenderX, FarRowsShowOnlyInNoblurAndFill) {
+  add(true, 320, 0, 0);
+  state.position = 127;  // a flat row at screen row 211
+  XImage* blur = frame(draw_blur);
+  EXPECT_EQ(ink_pixels(blur), 0);
+  XDestroyImage(blur);
+  for (auto pass : {draw_noblur, draw_fill}) {
+    XImage* image = frame(pass);
+    EXPECT_EQ(ink_rows_at(image, 320), std::vector<int>{211});
+    XDestroyImage(image);
+  }
+}
+
+TEST_F(RenderX, NothingIsDrawnAtANegativePosition) {
+  add(true, 320, 0, 1);
+  state.position = -1;
+  for (auto pass : {draw_blur, draw_noblur, draw_fill}) {
+    XImage* image = frame(pass);
+    EXPECT_EQ(ink_pixels(image), 0);
+    XDestroyImage(image);
+  }
+}
+
+TEST_F(RenderX, ExtremeLengthXLeavesNoStrayMarks) {
+  state.length_x = 1;
+  state.position = 0;
+  add(false, 0, 250, 0);  // far right of the centre: wholly off the frame
+  add(true, 1, -250, 0);
+  XImage* off = frame(draw_fill);
+  EXPECT_EQ(ink_pixels(off), 0);
+  XDestroyImage(off);
+
+  add(true, 320, 0, 0);  // the whole source width: the whole frame width
+  for (auto pass : {draw_blur, draw_noblur}) {
+    XImage* image = frame(pass);
+    EXPECT_EQ(ink_pixels(image), 5 * 640);  // rows 475 to 479, nothing else
+    EXPECT_EQ(ink_rows_at(image, 0), (std::vector<int>{475, 476, 477, 478, 479}));
+    XDestroyImage(image);
+  }
+}
+
+struct Rectangles {
+  Display* display;
+  Drawable drawable;
+  GC gc;
+  void rectangle(int x, int y, int w, int h) { XFillRectangle(display, drawable, gc, x, y, w, h); }
+};
+
+// The rows that stand in for a polygon beyond the coordinate range fill
+// exactly the pixels that the server fills for the same polygon.
+TEST_F(RenderX, BoundedPolygonRowsMatchTheServersFill) {
+  Display* d = state.display;
+  Pen* ink = pen_for_pixel(&state, state.ink_pixel);
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> x(-50, 690), y(-5, 485);
+  for (int i = 0; i < 300; ++i) {
+    int top = y(random), bottom = top + 1 + (i % 9);
+    Band b{x(random),
+           x(random),
+           x(random),
+           x(random),
+           static_cast<std::int16_t>(top),
+           static_cast<std::int16_t>(bottom)};
+    if (i % 3 == 0) b.top_end = b.top_start;  // triangles too
+    if (b.top_start > b.top_end) std::swap(b.top_start, b.top_end);
+    if (b.bottom_start > b.bottom_end) std::swap(b.bottom_start, b.bottom_end);
+
+    XFillRectangle(d, state.frame_pixmap, state.paper_gc, 0, 0, 640, 480);
+    XPoint points[4] = {{(short)b.bottom_start, b.bottom},
+                        {(short)b.top_start, b.top},
+                        {(short)b.top_end, b.top},
+                        {(short)b.bottom_end, b.bottom}};
+    if (b.top_start == b.top_end) points[2] = points[3];
+    XFillPolygon(d, state.frame_pixmap, ink->gc, points, b.top_start == b.top_end ? 3 : 4, Convex,
+                 CoordModeOrigin);
+    XImage* server = XGetImage(d, state.frame_pixmap, 0, 0, 640, 480, AllPlanes, ZPixmap);
+
+    XFillRectangle(d, state.frame_pixmap, state.paper_gc, 0, 0, 640, 480);
+    Rectangles sink{d, state.frame_pixmap, ink->gc};
+    Requests<Rectangles> out{sink, 640, 480};
+    out.fill_band_rows(b);
+    XImage* ours = XGetImage(d, state.frame_pixmap, 0, 0, 640, 480, AllPlanes, ZPixmap);
+
+    int differ = 0;
+    for (int py = 0; py < 480; ++py) {
+      for (int px = 0; px < 640; ++px)
+        differ += XGetPixel(server, px, py) != XGetPixel(ours, px, py);
+    }
+    EXPECT_EQ(differ, 0) << "band " << b.bottom_start << " " << b.top_start << " " << b.top_end
+                         << " " << b.bottom_end << " rows " << top << "-" << bottom;
+    XDestroyImage(server);
+    XDestroyImage(ours);
+  }
+}
+
+}  // namespace
