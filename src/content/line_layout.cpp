@@ -1,1 +1,74 @@
+// The line layout. A text line becomes segments pixel row by pixel row: the
+// run lists of its glyphs side by side, two runs of the same ink joined where
+// one character ends and the next begins, and a pen move back to the row's
+// start one row down. A centred line stands between a move right and a move
+// back; every line ends with the line space. Moves too long for a segment's
+// 16-bit fields are split into several.
 #include "content/line_layout.h"
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "content/display_list.h"
+#include "content/glyphs.h"
+#include "content/segment_moves.h"
+
+namespace {
+
+constexpr int kMaxLength = INT16_MAX;  // what a segment's length holds
+
+struct LinePens {
+  Pen* ink;
+  Pen* paper;
+};
+
+// One pixel row of the line, closed by the move back to its start.
+void emit_row(AppState* s, const char* text, int count, int r, LinePens pens) {
+  Segment* open = nullptr;
+  bool open_ink = false;
+  std::int64_t row_width = 0;
+  for (int k = 0; k < count; ++k) {
+    Run** rows = s->glyphs[static_cast<unsigned char>(text[k])].rows;
+    if (!rows) continue;  // never prepared: nothing to lay out
+    bool first = true;
+    for (const Run* run = rows[r]; run; run = run->next, first = false) {
+      bool ink = run->ink != 0;
+      if (first && open && open_ink == ink && open->length + run->length <= kMaxLength) {
+        open->length = static_cast<std::int16_t>(open->length + run->length);
+        open->advance_x = static_cast<std::int16_t>(open->advance_x + run->length);
+      } else {
+        Pen* pen = ink ? pens.ink : pens.paper;
+        open = append_segment(s->segments, new_segment(run->length, pen, run->length, 0));
+        open_ink = ink;
+      }
+      row_width += run->length;
+    }
+  }
+  append_moves(s->segments, pens.paper, -row_width, 1);
+}
+
+}  // namespace
+
+void emit_line(AppState* state, const char* text, int count, int centred) {
+  AppState* s = state;
+  LinePens pens;
+  pens.ink = pen_for_pixel(s, s->ink_pixel);
+  pens.paper = pen_for_pixel(s, s->paper_pixel);
+
+  std::int64_t shift = 0;
+  if (centred == 1) {
+    int width = XTextWidth(s->font_info, text, count);
+    shift = (static_cast<std::int64_t>(s->source_width) - width) / 2;
+    append_moves(s->segments, pens.paper, shift, 0);
+  }
+  if (count == 0) {
+    append_moves(s->segments, pens.paper, 0, s->line_height);
+  } else {
+    for (int r = 0; r < s->line_height; ++r) emit_row(s, text, count, r, pens);
+  }
+  if (centred == 1) {
+    append_moves(s->segments, pens.paper, -shift, s->line_space);
+  } else if (s->line_space != 0) {
+    append_moves(s->segments, pens.paper, 0, s->line_space);
+  }
+}

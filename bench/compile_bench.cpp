@@ -1,0 +1,198 @@
+// Cost of the compile phase on a private Xvfb with the 8x16 font: text from a
+// file and from a pipe (megabytes per second), a large many-coloured XPM
+// picture (pixels per second), and the heap bytes each segment costs.
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/display_setup.h"
+#include "content/display_list.h"
+#include "content/glyphs.h"
+#include "content/pixmap_loader.h"
+#include "content/text_reader.h"
+#include "support/x_server.h"
+
+namespace {
+
+struct Compiler {
+  XServer server;
+  AppState state{};
+  std::vector<std::string> storage;
+  std::vector<char*> argv;
+  bool start() {
+    if (!start_x_server(&server)) return false;
+    storage = {"lumadrift", "-display", server.display_name};
+    for (std::string& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int argc = 3;
+    init_application(&state, &argc, argv.data());
+    setup_display(&state);
+    create_gcs(&state);
+    state.pens = new_pen_cache();
+    state.line_height = state.font_info->ascent + state.font_info->descent;
+    probe_pixels(&state);
+    state.glyphs = new_glyph_table();
+    return true;
+  }
+  // A fresh, empty display list for one measured run.
+  void reset() {
+    if (state.segments) free_segment_list(state.segments);
+    state.segments = new_segment_list();
+  }
+};
+
+Compiler* compiler() {
+  static Compiler* c = [] {
+    auto* made = new Compiler;
+    return made->start() ? made : nullptr;
+  }();
+  return c;
+}
+
+// Text like a long directory listing: printable lines of varied length.
+std::string sample_text(std::size_t bytes) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> letter(33, 126), length(5, 70);
+  std::string text;
+  while (text.size() < bytes) {
+    int n = length(random);
+    for (int i = 0; i < n; ++i)
+      text.push_back(i % 9 == 8 ? ' ' : static_cast<char>(letter(random)));
+    text.push_back('\n');
+  }
+  return text;
+}
+
+std::string write_temp(const std::string& content) {
+  char name[] = "/tmp/lumadrift-bench-XXXXXX";
+  int fd = mkstemp(name);
+  if (write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) return "";
+  close(fd);
+  return name;
+}
+
+long segment_count(const SegmentList* list) {
+  long n = 0;
+  for (const Segment* s = list->head; s; s = s->next) ++n;
+  return n;
+}
+
+void report(benchmark::State& state, Compiler* c, std::size_t heap_before) {
+  long segments = segment_count(c->state.segments);
+  state.counters["segments"] = static_cast<double>(segments);
+  state.counters["heap_bytes_per_segment"] =
+      static_cast<double>(mallinfo2().uordblks - heap_before) / static_cast<double>(segments);
+}
+
+void BM_TextFromFile(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  std::string text = sample_text(static_cast<std::size_t>(state.range(0)));
+  std::string path = write_temp(text);
+  std::size_t heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    c->reset();
+    heap = mallinfo2().uordblks;
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    state.ResumeTiming();
+    read_letters(&c->state, f, from_stream);
+    state.PauseTiming();
+    std::fclose(f);
+    state.ResumeTiming();
+  }
+  report(state, c, heap);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  unlink(path.c_str());
+}
+
+void BM_TextFromPipe(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  std::string text = sample_text(static_cast<std::size_t>(state.range(0)));
+  std::size_t heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    c->reset();
+    heap = mallinfo2().uordblks;
+    int fds[2];
+    if (pipe(fds) != 0) return state.SkipWithError("no pipe");
+    std::thread writer([&] {
+      std::size_t done = 0;
+      while (done < text.size()) {
+        ssize_t n = write(fds[1], text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      close(fds[1]);
+    });
+    std::FILE* f = fdopen(fds[0], "r");
+    state.ResumeTiming();
+    read_letters(&c->state, f, from_stream);
+    state.PauseTiming();
+    writer.join();
+    std::fclose(f);
+    state.ResumeTiming();
+  }
+  report(state, c, heap);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+// A side x side picture in 64 colours, in irregular runs.
+std::string sample_picture(int side) {
+  const char* symbols = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-";
+  std::string xpm = "/* XPM */\nstatic char *p[] = {\n\"" + std::to_string(side) + " " +
+                    std::to_string(side) + " 64 1\"";
+  char colour[16];
+  for (int i = 0; i < 64; ++i) {
+    std::snprintf(colour, sizeof colour, "#%02x%02x%02x", i * 4, 255 - i * 3, (i * 37) % 256);
+    xpm += ",\n\"" + std::string(1, symbols[i]) + " c " + colour + "\"";
+  }
+  std::mt19937 random(5);
+  std::uniform_int_distribution<int> pick(0, 63), run(1, 12);
+  for (int y = 0; y < side; ++y) {
+    xpm += ",\n\"";
+    for (int x = 0; x < side;) {
+      int n = std::min(run(random), side - x);
+      xpm.append(static_cast<std::size_t>(n), symbols[pick(random)]);
+      x += n;
+    }
+    xpm += "\"";
+  }
+  return xpm + "\n};\n";
+}
+
+void BM_Picture(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  int side = static_cast<int>(state.range(0));
+  std::string path = write_temp(sample_picture(side));
+  std::size_t heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    c->reset();
+    heap = mallinfo2().uordblks;
+    state.ResumeTiming();
+    load_pixmap_file(&c->state, path.c_str());
+  }
+  report(state, c, heap);
+  state.counters["pixels_per_second"] = benchmark::Counter(
+      static_cast<double>(side) * side, benchmark::Counter::kIsIterationInvariantRate);
+  unlink(path.c_str());
+}
+
+BENCHMARK(BM_TextFromFile)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextFromPipe)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Picture)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

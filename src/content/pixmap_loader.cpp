@@ -1,0 +1,83 @@
+#include "content/pixmap_loader.h"
+
+#include <cstdint>
+
+#include <X11/Xutil.h>
+#include <X11/xpm.h>
+
+#include "app/app_state.h"
+#include "content/display_list.h"
+#include "content/segment_moves.h"
+
+namespace {
+
+constexpr int kCloseness = 40000;  // accept a colour this near when the exact one is taken
+// The server's limit for a pixmap side. It also keeps every run and row
+// move of a picture inside the 16-bit segment fields.
+constexpr unsigned kMaxPictureSide = INT16_MAX;
+
+// Makes the server-side pixmap of a picture read from a file. False when
+// the library cannot make it.
+bool create_pixmap(AppState* s, XpmImage* image, Pixmap* pixmap) {
+  XpmAttributes attributes{};
+  attributes.valuemask = XpmColormap | XpmSize | XpmReturnPixels | XpmCloseness;
+  attributes.colormap = s->colormap;
+  attributes.closeness = kCloseness;
+  Pixmap shape = None;
+  int status =
+      XpmCreatePixmapFromXpmImage(s->display, s->base_window, image, pixmap, &shape, &attributes);
+  if (shape != None) XFreePixmap(s->display, shape);
+  if (status < XpmSuccess) return false;
+  XpmFreeAttributes(&attributes);
+  return true;
+}
+
+}  // namespace
+
+// A file the library cannot read, or a picture larger than any pixmap can be,
+// adds nothing. A picture of no width still takes its height in rows.
+void load_pixmap_file(AppState* state, const char* file_name) {
+  AppState* s = state;
+  XpmImage image{};
+  if (XpmReadFileToXpmImage(file_name, &image, nullptr) != XpmSuccess) return;
+  unsigned width = image.width, height = image.height;
+  Pixmap pixmap = None;
+  bool usable = width <= kMaxPictureSide && height <= kMaxPictureSide;
+  if (usable && width > 0 && height > 0) usable = create_pixmap(s, &image, &pixmap);
+  XpmFreeXpmImage(&image);
+  if (!usable) return;
+
+  std::int64_t shift = (static_cast<std::int64_t>(s->source_width) - width) / 2;
+  Pen* paper = pen_for_pixel(s, s->paper_pixel);
+  append_moves(s->segments, paper, shift, 0);
+  if (pixmap != None) {
+    emit_image(s, pixmap, static_cast<int>(width), static_cast<int>(height));
+  } else if (height > 0) {
+    append_moves(s->segments, paper, 0, height);
+  }
+  append_moves(s->segments, paper, -shift, 0);
+  if (pixmap != None) XFreePixmap(s->display, pixmap);
+}
+
+void emit_image(AppState* state, Pixmap pixmap, int width, int height) {
+  AppState* s = state;
+  if (width <= 0 || height <= 0) return;
+  XImage* image = XGetImage(s->display, pixmap, 0, 0, width, height, AllPlanes, XYPixmap);
+  if (!image) return;
+  for (int r = 0; r < height; ++r) {
+    Segment* open = nullptr;
+    for (int x = 0; x < width; ++x) {
+      unsigned long p = XGetPixel(image, x, r);
+      if (open && p == open->pen->pixel) {
+        ++open->length;
+        ++open->advance_x;
+      } else {
+        open = append_segment(s->segments, new_segment(1, pen_for_pixel(s, p), 1, 0));
+      }
+    }
+    // Back to the picture's left edge, one row down.
+    open->advance_x = static_cast<std::int16_t>(open->advance_x - width);
+    open->advance_y = static_cast<std::int16_t>(open->advance_y + 1);
+  }
+  XDestroyImage(image);
+}
