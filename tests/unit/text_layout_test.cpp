@@ -1,0 +1,435 @@
+// The text reader and the line layout over a glyph table and a font made in
+// the test: no X server is involved.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "content/display_list.h"
+#include "content/glyphs.h"
+#include "content/line_layout.h"
+#include "content/text_reader.h"
+
+namespace {
+
+constexpr unsigned long kInk = 1, kPaper = 0;
+
+struct Seg {
+  int length;
+  bool ink;
+  int advance_x, advance_y;
+  bool operator==(const Seg&) const = default;
+};
+
+void PrintTo(const Seg& s, std::ostream* os) {
+  *os << "(" << s.length << ", " << (s.ink ? "ink" : "paper") << ", " << s.advance_x << ", "
+      << s.advance_y << ")";
+}
+
+using Segs = std::vector<Seg>;
+
+// A run list; lengths past 255 go on as further runs of the same ink, as
+// the rasterizer stores them.
+::Run* runs(std::initializer_list<std::pair<bool, int>> list) {
+  ::Run* head = nullptr;
+  ::Run** link = &head;
+  for (auto [ink, length] : list) {
+    while (length > 0) {
+      int part = length > 255 ? 255 : length;
+      *link = static_cast<::Run*>(std::malloc(sizeof(::Run)));
+      **link = {static_cast<std::uint8_t>(ink), static_cast<std::uint8_t>(part), nullptr};
+      link = &(*link)->next;
+      length -= part;
+    }
+  }
+  return head;
+}
+
+// A compiler state without a server: a font of 8-pixel characters (some
+// wider when asked), glyphs made here, and two pens without GCs.
+struct Compiler : testing::Test {
+  AppState s{};
+  XFontStruct font{};
+  XCharStruct chars[kGlyphCount]{};
+  Pen ink{nullptr, kInk, nullptr, nullptr};
+  Pen paper{nullptr, kPaper, nullptr, nullptr};
+  PenCache cache{};
+
+  void SetUp() override { setup(9, 320, 1); }
+  void TearDown() override {
+    free_glyphs(&s);
+    free_segment_list(s.segments);
+  }
+
+  void setup(int line_height, int source_width, int line_space) {
+    for (XCharStruct& c : chars) c.width = 8;
+    font.min_bounds.width = 8;
+    font.max_bounds.width = 8;
+    font.min_char_or_byte2 = 0;
+    font.max_char_or_byte2 = kGlyphCount - 1;
+    font.per_char = chars;
+    s.font_info = &font;
+    s.line_height = line_height;
+    s.source_width = source_width;
+    s.line_space = line_space;
+    s.ink_pixel = kInk;
+    s.paper_pixel = kPaper;
+    s.pens = &cache;
+    push_pen_front(&cache, &paper);
+    push_pen_front(&cache, &ink);
+    s.segments = new_segment_list();
+    s.glyphs = new_glyph_table();
+  }
+
+  // Every code gets a glyph of its font width whose row 0 marks where the
+  // character begins (one ink pixel) and whose row r + 1 is all ink when
+  // bit r of the code is set, so that lines can be read back from the
+  // segments.
+  void prepare_code_glyphs() {
+    for (int c = 0; c < kGlyphCount; ++c) {
+      int w = chars[c].width;
+      s.glyphs[c].width = static_cast<std::int16_t>(w);
+      s.glyphs[c].rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
+      s.glyphs[c].rows[0] = runs({{true, 1}, {false, w - 1}});
+      for (int r = 1; r < s.line_height; ++r) {
+        bool set = r <= 8 && (c >> (r - 1) & 1);
+        s.glyphs[c].rows[r] = runs({{set, w}});
+      }
+    }
+  }
+
+  // A character of another width; the font's bounds follow, as a real
+  // font's do (XTextWidth takes a font whose bounds agree as fixed-width).
+  void set_width(int c, int width) {
+    chars[c].width = static_cast<short>(width);
+    if (width > font.max_bounds.width) font.max_bounds.width = static_cast<short>(width);
+    if (width < font.min_bounds.width) font.min_bounds.width = static_cast<short>(width);
+  }
+
+  Segs segments() {
+    Segs all;
+    for (Segment* g = s.segments->head; g; g = g->next) {
+      all.push_back({g->length, g->pen == &ink, g->advance_x, g->advance_y});
+    }
+    return all;
+  }
+};
+
+// ---------------------------------------------------------------- reader
+
+struct Line {
+  std::string text;
+  bool centred;
+  bool operator==(const Line&) const = default;
+};
+
+void PrintTo(const Line& l, std::ostream* os) {
+  *os << (l.centred ? "centred " : "") << testing::PrintToString(l.text);
+}
+
+using Lines = std::vector<Line>;
+
+struct Reader : Compiler {
+  void SetUp() override {
+    Compiler::SetUp();
+    prepare_code_glyphs();
+  }
+
+  // Reads the lines back from what the layout made of them (line_space 1).
+  Lines lines() {
+    Lines out;
+    Segment* g = s.segments->head;
+    while (g) {
+      Line line{"", false};
+      if (g->length == 0 && g->advance_y == 0) {  // the centring move
+        line.centred = true;
+        g = g->next;
+      }
+      if (g->length == 0 && g->advance_y == s.line_height) {
+        g = g->next;  // an empty line
+      } else {
+        std::vector<std::string> rows(s.line_height);
+        for (int r = 0; r < s.line_height; ++r) {
+          for (; g->length > 0; g = g->next) rows[r].append(g->length, g->pen == &ink ? '1' : '0');
+          g = g->next;  // the row's move back
+        }
+        for (size_t x = 0; x < rows[0].size(); ++x) {
+          if (rows[0][x] != '1') continue;  // not where a character begins
+          int code = 0;
+          for (int r = 1; r <= 8; ++r) code |= (rows[r][x] == '1') << (r - 1);
+          line.text.push_back(static_cast<char>(code));
+        }
+      }
+      g = g->next;  // the line space, or the move back from the centre
+      out.push_back(line);
+    }
+    return out;
+  }
+
+  Lines read_string(const std::string& text) {
+    read_letters(&s, text.c_str(), from_string);
+    return lines();
+  }
+  Lines read_stream(const std::string& text) {
+    std::FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (text.empty()) f = std::fopen("/dev/null", "r");
+    read_letters(&s, f, from_stream);
+    std::fclose(f);
+    return lines();
+  }
+  void reset() {
+    free_segment_list(s.segments);
+    s.segments = new_segment_list();
+  }
+};
+
+TEST_F(Reader, LinesEndAtNewlinesAndAtTheEnd) {
+  const struct {
+    std::string input;
+    Lines expected;
+  } cases[] = {
+      {"", {}},
+      {"\x01\x02\r\x7f", {{"\x7f", false}}},  // 127 is printable
+      {"\x01\x02\r", {}},
+      {"\n", {{"", false}}},
+      {"\n\n", {{"", false}, {"", false}}},
+      {"abc", {{"abc", false}}},
+      {"abc\n", {{"abc", false}}},
+      {"ab\r\ncd\r\n", {{"ab", false}, {"cd", false}}},
+      {"\tabc\n", {{"abc", true}}},
+      {"a\tb\n", {{"ab", false}}},
+      {"\t", {}},
+      {"ab\bc\n", {{"ac", false}}},
+      {"\bx\n", {{"x", false}}},
+      {"a\b\tb\n", {{"b", true}}},
+      {"a\n\bb\n", {{"a", false}, {"b", false}}},
+      {"\x1b[1;31mred\n", {{"red", false}}},
+      {"\x1b[1;\n31mred\n", {{"red", false}}},  // newlines inside are dropped too
+      {"ab\x1b[12", {{"ab", false}}},
+      {"#center\n", {{"", true}}},
+      {"#centerHello\n", {{"Hello", true}}},
+      {"#center Title", {{" Title", true}}},
+      {"x#center\n", {{"x#center", false}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(read_string(c.input), c.expected) << "string " << testing::PrintToString(c.input);
+    reset();
+    EXPECT_EQ(read_stream(c.input), c.expected) << "stream " << testing::PrintToString(c.input);
+    reset();
+  }
+}
+
+TEST_F(Reader, HighBytesAreLettersFromAStreamButNotFromAString) {
+  std::string input =
+      "a\x80"
+      "b\xff"
+      "c\n";
+  EXPECT_EQ(read_stream(input), (Lines{{"a\x80"
+                                        "b\xff"
+                                        "c",
+                                        false}}));
+  reset();
+  EXPECT_EQ(read_string(input), (Lines{{"ab", false}}));  // 0x80 dropped, 0xff ends it
+  reset();
+  // Inside an escape sequence a string's 0xff ends the sequence only.
+  EXPECT_EQ(read_string("\x1b[\xff"
+                        "ab\n"),
+            (Lines{{"ab", false}}));
+}
+
+TEST_F(Reader, NulBytesAreDroppedFromAStream) {
+  std::string input("a\0b\n", 4);
+  EXPECT_EQ(read_stream(input), (Lines{{"ab", false}}));
+  reset();
+  EXPECT_EQ(read_string(input), (Lines{{"a", false}}));
+}
+
+TEST_F(Reader, WrapsAtTheOverflowingCharacter) {
+  std::string forty(40, 'x');
+  EXPECT_EQ(read_string(forty + "y\n"), (Lines{{forty, false}, {"y", false}}));
+  reset();
+  EXPECT_EQ(read_string(forty + "\n"), (Lines{{forty, false}}));
+  reset();
+  // Every piece of a wrapped centred line is centred.
+  EXPECT_EQ(read_string("\t" + forty + "yz\n"), (Lines{{forty, true}, {"yz", true}}));
+}
+
+TEST_F(Reader, AnOverWideFirstCharacterStandsAlone) {
+  set_width('@', 400);
+  free_glyphs(&s);
+  s.glyphs = new_glyph_table();
+  prepare_code_glyphs();
+  EXPECT_EQ(read_string("@\n"), (Lines{{"", false}, {"@", false}}));
+}
+
+TEST_F(Reader, KeepsTheFirst2047CharactersOfALine) {
+  s.source_width = 1000000;
+  std::string long_line(3000, 'q');
+  long_line[2046] = 'e';
+  long_line[2047] = 'z';
+  Lines got = read_string(long_line + "\n");
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].text.size(), 2047u);
+  EXPECT_EQ(got[0].text.back(), 'e');
+}
+
+TEST_F(Reader, TheLineWidthIsTheFontsWidthOfTheWholeLine) {
+  // Widths that differ by character: the wrap falls where XTextWidth says.
+  set_width('w', 13);
+  set_width('i', 3);
+  free_glyphs(&s);
+  s.glyphs = new_glyph_table();
+  prepare_code_glyphs();
+  s.source_width = 50;
+  std::string text = "wiwiwiwiiw\bwiw";
+  Lines got = read_string(text + "\n");
+  for (const Line& l : got) {
+    EXPECT_LE(XTextWidth(&font, l.text.c_str(), static_cast<int>(l.text.size())), 50) << l.text;
+  }
+  EXPECT_EQ(got, (Lines{{"wiwiwi", false}, {"wiiwiw", false}}));
+}
+
+// ---------------------------------------------------------------- layout
+
+struct Layout : Compiler {
+  void SetUp() override {
+    setup(16, 320, 1);
+    // A space that draws nothing; other letters a bar of ink then paper.
+    for (int c = 0; c < kGlyphCount; ++c) {
+      s.glyphs[c].width = static_cast<std::int16_t>(chars[c].width);
+      s.glyphs[c].rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
+      for (int r = 0; r < s.line_height; ++r) {
+        s.glyphs[c].rows[r] = c == ' ' ? runs({{false, 8}}) : runs({{true, 2}, {false, 6}});
+      }
+    }
+  }
+  Segs lay_out(const std::string& text, int centred) {
+    emit_line(&s, text.data(), static_cast<int>(text.size()), centred);
+    return segments();
+  }
+};
+
+Segs repeat(const Segs& row, int times) {
+  Segs all;
+  for (int i = 0; i < times; ++i) all.insert(all.end(), row.begin(), row.end());
+  return all;
+}
+
+Segs operator+(Segs a, const Segs& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST_F(Layout, OneSpaceIsSixteenRowsAndTheLineSpace) {
+  Segs got = lay_out(" ", 0);
+  EXPECT_EQ(got.size(), 33u);
+  EXPECT_EQ(got, (repeat({{8, false, 8, 0}, {0, false, -8, 1}}, 16) + Segs{{0, false, 0, 1}}));
+}
+
+TEST_F(Layout, NeighbouringRunsOfOneInkJoin) {
+  EXPECT_EQ(lay_out("  ", 0),
+            (repeat({{16, false, 16, 0}, {0, false, -16, 1}}, 16) + Segs{{0, false, 0, 1}}));
+}
+
+TEST_F(Layout, LettersKeepTheirRunsAndJoinAtTheBoundary) {
+  // "a " : ink 2, paper 6 joined with the space's paper 8.
+  Segs row = {{2, true, 2, 0}, {14, false, 14, 0}, {0, false, -16, 1}};
+  EXPECT_EQ(lay_out("a ", 0), (repeat(row, 16) + Segs{{0, false, 0, 1}}));
+}
+
+TEST_F(Layout, EmptyLines) {
+  EXPECT_EQ(lay_out("", 0), (Segs{{0, false, 0, 16}, {0, false, 0, 1}}));
+  free_segment_list(s.segments);
+  s.segments = new_segment_list();
+  s.line_space = 0;
+  EXPECT_EQ(lay_out("", 0), (Segs{{0, false, 0, 16}}));
+  free_segment_list(s.segments);
+  s.segments = new_segment_list();
+  s.line_space = 1;
+  EXPECT_EQ(lay_out("", 1), (Segs{{0, false, 160, 0}, {0, false, 0, 16}, {0, false, -160, 1}}));
+}
+
+TEST_F(Layout, CentringShiftsTheLineAndBack) {
+  set_width('x', 101);
+  s.glyphs['x'].width = 101;
+  for (int r = 0; r < 16; ++r) {
+    ::Run* old = s.glyphs['x'].rows[r];
+    while (old) {
+      ::Run* next = old->next;
+      std::free(old);
+      old = next;
+    }
+    s.glyphs['x'].rows[r] = runs({{true, 101}});
+  }
+  s.line_space = 0;
+  Segs got = lay_out("x", 1);
+  EXPECT_EQ(got.front(), (Seg{0, false, 109, 0}));
+  EXPECT_EQ(got.back(), (Seg{0, false, -109, 0}));  // also with no line space
+  EXPECT_EQ(got.size(), 2u + 32u);
+}
+
+TEST_F(Layout, ALineWiderThanTheSourceShiftsLeft) {
+  s.source_width = 4;
+  Segs got = lay_out("ab", 1);  // 16 pixels: (4 - 16) / 2 = -6
+  EXPECT_EQ(got.front(), (Seg{0, false, -6, 0}));
+  EXPECT_EQ(got.back(), (Seg{0, false, 6, 1}));
+}
+
+TEST_F(Layout, AdvancesAddUpPerRowAndPerLine) {
+  for (const std::string& text : {std::string("a b  cd"), std::string(" x "), std::string("zz")}) {
+    for (int centred : {0, 1}) {
+      free_segment_list(s.segments);
+      s.segments = new_segment_list();
+      long x = 0, rows = 0;
+      for (const Seg& g : lay_out(text, centred)) {
+        x += g.advance_x;
+        rows += g.advance_y;
+        // Each row ends where the line began.
+        long start = centred ? 160 - 4 * static_cast<long>(text.size()) : 0;
+        bool row_end = g.advance_y == 1 && g.length == 0 && rows <= 16;
+        if (row_end) {
+          EXPECT_EQ(x, start) << text;
+        }
+      }
+      EXPECT_EQ(x, 0) << text;
+      EXPECT_EQ(rows, 16 + 1) << text;
+    }
+  }
+}
+
+TEST_F(Layout, MovesBeyondSixteenBitsAreSplit) {
+  s.source_width = 70000;
+  s.line_space = 100000;
+  Segs got = lay_out("", 1);  // shift 35000, 100000 rows of line space
+  EXPECT_EQ(got, (Segs{{0, false, 32767, 0},
+                       {0, false, 2233, 0},
+                       {0, false, 0, 16},
+                       {0, false, -32768, 0},
+                       {0, false, -2232, 32767},
+                       {0, false, 0, 32767},
+                       {0, false, 0, 32767},
+                       {0, false, 0, 1699}}));
+}
+
+TEST_F(Layout, ARowWiderThanSixteenBitsKeepsItsPixels) {
+  s.source_width = 1000000;
+  std::string text(4100, ' ');  // 32800 pixels of paper in every row
+  Segs got = lay_out(text, 0);
+  long x = 0, paper_pixels = 0;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_GT(got[i].length + 0, -1);
+    paper_pixels += got[i].length;
+    x += got[i].advance_x;
+    if (got[i].advance_y) break;
+  }
+  EXPECT_EQ(got[0], (Seg{32768 - 8, false, 32768 - 8, 0}));  // joined up to the limit
+  EXPECT_EQ(got[1], (Seg{40, false, 40, 0}));
+  EXPECT_EQ(got[2], (Seg{0, false, -32768, 0}));
+  EXPECT_EQ(got[3], (Seg{0, false, -32, 1}));
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(paper_pixels, 32800);
+}
+
+}  // namespace
