@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Writes data/icon.xpm, the program's built-in 48 x 48 icon.
+
+Yellow dots stand in rows like lines of text on black: dense and nearly as
+wide as the icon at the bottom, sparser and narrower higher up, as if they
+were flying away to the horizon. Just above the bottom lines sits a small
+picture, 7 x 10 pixels, in greys, browns and dull blues: a sky over a hill
+and the ground. Deterministic: the same file every run.
+"""
+import random
+from pathlib import Path
+
+SIZE = 48
+BLACK, YELLOW = ".", "Z"
+SYMBOLS = "#" + "abcdefghijklmnopqrstuvwxyz" + "ABCDEFGHIJKLMNOPQRSTUVWXY"
+
+
+def palette():
+    """The 52 colours besides black and yellow, each group dark to light."""
+    colours = []
+    for i in range(17):  # greys
+        v = 0x30 + i * 0xc0 // 16
+        colours.append((v, v, v))
+    for i in range(18):  # browns
+        t = i / 17
+        colours.append((int(0x50 + 0x90 * t), int(0x30 + 0x70 * t), int(0x18 + 0x48 * t)))
+    for i in range(17):  # dull blues
+        t = i / 16
+        colours.append((int(0x30 + 0x80 * t), int(0x40 + 0x88 * t), int(0x60 + 0x90 * t)))
+    return dict(zip(SYMBOLS, colours))
+
+
+def text_rows(pixels, rnd):
+    """Lines of dots, from the bottom up, each narrower and sparser."""
+    y, line = SIZE - 1, 0
+    while y > 2:
+        width = max(4, int(46 * (0.86 ** line)))
+        density = max(0.2, 0.8 * (0.87 ** line))
+        height = 2 if line < 2 else 1
+        left = (SIZE - width) // 2
+        for row in range(y - height + 1, y + 1):
+            for x in range(left, left + width):
+                if rnd.random() < density:
+                    pixels[row][x] = YELLOW
+        gap = 1 if line < 3 else 2
+        y -= height + gap
+        if line == 1:
+            y -= 11  # room for the picture above the bottom lines
+        line += 1
+
+
+def picture(pixels):
+    """Sky (blues) over a hill and the ground (greys, browns), framed."""
+    greys, browns, blues = SYMBOLS[:17], SYMBOLS[17:35], SYMBOLS[35:]
+    order = list(blues) + list(greys) + list(browns)
+    order += list(reversed(browns[:18]))  # fill 70 pixels, every colour once at least
+    left, top = (SIZE - 7) // 2, SIZE - 6 - 10
+    for i, symbol in enumerate(order[:70]):
+        pixels[top + i // 7][left + i % 7] = symbol
+
+
+def main():
+    rnd = random.Random(1995)
+    pixels = [[BLACK] * SIZE for _ in range(SIZE)]
+    text_rows(pixels, rnd)
+    picture(pixels)
+    colours = palette()
+    lines = ["/* XPM */", "static const char *icon_xpm[] = {", f'"{SIZE} {SIZE} 54 1",',
+             f'"{BLACK} c #000000",', f'"{YELLOW} c #f8fc00",']
+    lines += [f'"{s} c #{r:02x}{g:02x}{b:02x}",' for s, (r, g, b) in colours.items()]
+    lines += [f'"{"".join(row)}",' for row in pixels]
+    lines[-1] = lines[-1].rstrip(",")
+    lines.append("};")
+    out = Path(__file__).resolve().parent.parent / "data" / "icon.xpm"
+    out.write_text("\n".join(lines) + "\n")
+    used = {c for row in pixels for c in row}
+    missing = set(SYMBOLS) | {BLACK, YELLOW}
+    missing -= used
+    if missing:
+        raise SystemExit(f"colours never used: {''.join(sorted(missing))}")
+
+
+if __name__ == "__main__":
+    main()
