@@ -18,6 +18,7 @@
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
+#include "support/app_start.h"
 #include "support/x_server.h"
 
 namespace {
@@ -25,17 +26,10 @@ namespace {
 struct Compiler {
   XServer server;
   AppState state{};
-  std::vector<std::string> storage;
-  std::vector<char*> argv;
+  Arguments arguments;
   bool start() {
     if (!start_x_server(&server)) return false;
-    storage = {"lumadrift", "-display", server.display_name};
-    for (std::string& a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int argc = 3;
-    init_application(&state, &argc, argv.data());
-    setup_display(&state);
-    create_gcs(&state);
+    start_app_on(server.display_name, {}, &arguments, &state);
     state.pens = new_pen_cache();
     state.line_height = state.font_info->ascent + state.font_info->descent;
     probe_pixels(&state);

@@ -11,6 +11,7 @@
 #include "content/display_list.h"
 #include "render/draw_pass.h"
 #include "render/walk.h"
+#include "support/app_start.h"
 #include "support/x_server.h"
 
 namespace {
@@ -82,17 +83,10 @@ void BM_Walk(benchmark::State& state) {
 struct XFrame {
   XServer server;
   AppState state{};
-  std::vector<std::string> storage;
-  std::vector<char*> argv;
+  Arguments arguments;
   bool start() {
     if (!start_x_server(&server)) return false;
-    storage = {"lumadrift", "-display", server.display_name};
-    for (std::string& a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int argc = 3;
-    init_application(&state, &argc, argv.data());
-    setup_display(&state);
-    create_gcs(&state);
+    start_app_on(server.display_name, {}, &arguments, &state);
     state.pens = new_pen_cache();
     state.segments = new_segment_list();
     probe_pixels(&state);

@@ -7,34 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/display_setup.h"
-#include "app/events.h"
+#include "support/app_start.h"
 #include "support/x_server.h"
 
 struct AppFixture : testing::Test {
   XServer server;
   AppState state{};
-  std::vector<std::string> storage;
-  std::vector<char*> argv;
-  int argc = 0;
+  Arguments arguments;
+  std::vector<char*>& argv = arguments.argv;
+  int& argc = arguments.argc;
 
   void SetUp() override { ASSERT_TRUE(start_x_server(&server)); }
   void TearDown() override { stop_x_server(&server); }
 
   // Start-up up to the event handlers, as main() does it.
   void start_app(const std::vector<std::string>& args) {
-    storage = {"lumadrift", "-display", server.display_name};
-    storage.insert(storage.end(), args.begin(), args.end());
-    argv.clear();
-    for (std::string& a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    argc = static_cast<int>(storage.size());
-    init_application(&state, &argc, argv.data());
-    setup_display(&state);
-    create_gcs(&state);
-    setup_window_manager(&state);
-    add_event_handlers(&state);
+    start_app_on(server.display_name, args, &arguments, &state);
   }
 
   void pump() {
