@@ -72,9 +72,16 @@ Boolean frame_step(XtPointer client_data) {
 }
 
 void quit_program(AppState* state) {
+  release_resources(state);
+  std::exit(0);
+}
+
+void release_resources(AppState* state) {
   AppState* s = state;
   free_segment_list(s->segments);
+  s->segments = nullptr;
   free_pen_cache(s->display, s->pens);
+  s->pens = nullptr;
   XFreeGC(s->display, s->ink_gc);
   XFreeGC(s->display, s->paper_gc);
   XFreeGC(s->display, s->copy_gc);
@@ -86,5 +93,4 @@ void quit_program(AppState* state) {
   // The server may drop requests still unread when a client goes away; wait
   // until it has taken all of them, the last frame above all.
   XSync(s->display, False);
-  std::exit(0);
 }

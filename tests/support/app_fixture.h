@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_loop.h"
+#include "content/glyphs.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
 
@@ -18,7 +20,16 @@ struct AppFixture : testing::Test {
   int& argc = arguments.argc;
 
   void SetUp() override { ASSERT_TRUE(start_x_server(&server)); }
-  void TearDown() override { stop_x_server(&server); }
+  // Releases what the program would release on quitting, then the toolkit
+  // with its display connection; the font stays, as in the program.
+  void TearDown() override {
+    if (state.display) {
+      free_glyphs(&state);
+      release_resources(&state);
+      XtDestroyApplicationContext(state.app_context);
+    }
+    stop_x_server(&server);
+  }
 
   // Start-up up to the event handlers, as main() does it.
   void start_app(const std::vector<std::string>& args) {

@@ -18,12 +18,6 @@ struct Glyphs : AppFixture {
     state.line_height = state.font_info->ascent + state.font_info->descent;
     probe_pixels(&state);
   }
-  void TearDown() override {
-    free_glyphs(&state);
-    if (state.segments) free_segment_list(state.segments);
-    if (state.pens) free_pen_cache(state.display, state.pens);
-    AppFixture::TearDown();
-  }
   // Run lengths of one row, ink as positive and paper as negative numbers.
   std::vector<int> row(int code, int r) {
     std::vector<int> lengths;

@@ -39,8 +39,6 @@ struct Pictures : AppFixture {
   void TearDown() override {
     std::string command = "rm -rf " + dir;
     EXPECT_EQ(system(command.c_str()), 0);
-    if (state.segments) free_segment_list(state.segments);
-    if (state.pens) free_pen_cache(state.display, state.pens);
     AppFixture::TearDown();
   }
   void start(const std::vector<std::string>& args = {}) {

@@ -22,11 +22,6 @@ struct RenderX : AppFixture {
     state.segments = new_segment_list();
     probe_pixels(&state);
   }
-  void TearDown() override {
-    free_segment_list(state.segments);
-    free_pen_cache(state.display, state.pens);
-    AppFixture::TearDown();
-  }
   void add(bool ink, int length, int advance_x, int advance_y) {
     Pen* pen = pen_for_pixel(&state, ink ? state.ink_pixel : state.paper_pixel);
     append_segment(state.segments, new_segment(length, pen, advance_x, advance_y));
