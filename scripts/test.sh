@@ -27,3 +27,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:fast_unwind_on_malloc=0
 run_suite "${SANITIZE_BUILD_DIR:-build-sanitize}" -DLUMADRIFT_SANITIZE=ON
+
+# Each fuzzer for about a minute on its seed corpus, sanitizers on.
+bash tests/fuzz/run.sh "${FUZZ_SECONDS:-60}"

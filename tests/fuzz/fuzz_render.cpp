@@ -1,0 +1,73 @@
+// The projection and the drawing decision over arbitrary parameters and
+// display lists: no undefined behaviour, and no request with a coordinate
+// outside the 16-bit range or a rectangle outside the frame.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "content/display_list.h"
+#include "render/walk.h"
+
+namespace {
+
+struct CheckingSink {
+  int width, height;
+  static void check(long v) {
+    if (v < INT16_MIN || v > INT16_MAX) std::abort();
+  }
+  void use(const Pen*) {}
+  void point(int x, int y) {
+    check(x);
+    check(y);
+  }
+  void line(int x1, int y1, int x2, int y2) {
+    point(x1, y1);
+    point(x2, y2);
+  }
+  void polygon(const ScreenPoint* points, int count) {
+    if (count != 3 && count != 4) std::abort();
+    (void)points;
+  }
+  void rectangle(int x, int y, int w, int h) {
+    if (x < 0 || y < 0 || w < 1 || h != 1 || x + w > width || y >= height) std::abort();
+  }
+};
+
+template <typename T>
+T take(const std::uint8_t*& data, std::size_t& size) {
+  T v{};
+  std::size_t n = size < sizeof v ? size : sizeof v;
+  std::memcpy(&v, data, n);
+  data += n;
+  size -= n;
+  return v;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Projection p{};
+  p.width = 1 + take<std::uint16_t>(data, size) % 32767;
+  p.height = 1 + take<std::uint16_t>(data, size) % 32767;
+  p.source_width = take<std::int32_t>(data, size);
+  p.length_x = take<std::int32_t>(data, size);
+  p.length_y = take<std::int32_t>(data, size);
+  p.position = take<std::int64_t>(data, size);
+
+  Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
+  SegmentList* list = new_segment_list();
+  while (size >= 7) {
+    std::uint8_t kind = take<std::uint8_t>(data, size);
+    std::int16_t length = take<std::int16_t>(data, size);
+    std::int16_t advance_x = take<std::int16_t>(data, size);
+    std::int16_t advance_y = take<std::int16_t>(data, size);
+    append_segment(list, new_segment(length, kind & 1 ? &ink : &paper, advance_x, advance_y));
+  }
+  CheckingSink sink{p.width, p.height};
+  walk_segments<Mode::kBlur>(p, list->head, 0, sink);
+  walk_segments<Mode::kNoblur>(p, list->head, 0, sink);
+  walk_segments<Mode::kFill>(p, list->head, 0, sink);
+  free_segment_list(list);
+  return 0;
+}
