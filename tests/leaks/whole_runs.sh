@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Whole runs of the program under valgrind memcheck, against a private Xvfb
+# with a window manager, ending in each of the three ways: -quit, the q key,
+# and the window manager's close request. The material is argument text, a
+# text file, an XPM picture and standard input. Any invalid access, use of
+# an uninitialised value, or definite or indirect leak fails the run; the
+# font, which the program keeps on purpose, is still reachable and so is no
+# leak.
+set -euo pipefail
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/lumadrift-valgrind-XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+unset DISPLAY
+
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+read -r -t 30 number <&3
+pids+=($!)
+export DISPLAY=:$number
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+printf 'A text file\nof two lines\n' >"$work/notes.txt"
+cat >"$work/box.xpm" <<'XPM'
+/* XPM */
+static char *box[] = {
+"6 4 3 1",
+"  c None",
+"A c #ff0000",
+"B c #0000ff",
+"AAABBB",
+"A    B",
+"A    B",
+"AAABBB"
+};
+XPM
+material=(-sc 4 "flying words" "$work/notes.txt" - "$work/box.xpm")
+
+memcheck() {  # name, extra arguments...
+  local name=$1
+  shift
+  valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect \
+    --show-leak-kinds=definite,indirect --track-origins=yes --error-exitcode=99 \
+    --suppressions="$here/valgrind.supp" --log-file="$work/$name.log" \
+    "$program" "$@" "${material[@]}" < <(printf 'from standard input\n')
+}
+
+check() {  # name, status
+  if [ "$2" -ne 0 ]; then
+    echo "$1: exit status $2"
+    cat "$work/$1.log"
+    exit 1
+  fi
+  echo "$1: clean"
+}
+
+status=0
+memcheck quit -quit || status=$?
+check quit "$status"
+
+# Waits for the window, gives it the focus and presses q.
+memcheck key -title "Valgrind key" & pid=$!
+xdotool search --sync --name '^Valgrind key$' >/dev/null
+sleep 2
+xdotool search --name '^Valgrind key$' windowfocus --sync key q
+status=0
+wait "$pid" || status=$?
+check key "$status"
+
+memcheck close -title "Valgrind close" & pid=$!
+xdotool search --sync --name '^Valgrind close$' >/dev/null
+sleep 2
+wmctrl -c 'Valgrind close'
+status=0
+wait "$pid" || status=$?
+check close "$status"
