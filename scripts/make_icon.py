@@ -4,8 +4,9 @@
 Yellow dots stand in rows like lines of text on black: dense and nearly as
 wide as the icon at the bottom, sparser and narrower higher up, as if they
 were flying away to the horizon. Just above the bottom lines sits a small
-picture, 7 x 10 pixels, in greys, browns and dull blues: a sky over a hill
-and the ground. Deterministic: the same file every run.
+picture, 7 x 10 pixels, in greys, browns and dull blues: a framed landscape
+with sky, a snowy ridge, a lake and the ground. Deterministic: the same file
+every run.
 """
 import random
 from pathlib import Path
@@ -50,13 +51,39 @@ def text_rows(pixels, rnd):
 
 
 def picture(pixels):
-    """Sky (blues) over a hill and the ground (greys, browns), framed."""
+    """A framed landscape: sky with a cloud, snowy ridge, a lake, the ground.
+
+    Each colour is an index into its group (0 darkest). Between them the
+    frame and the scene use every grey, brown and blue at least once.
+    """
     greys, browns, blues = SYMBOLS[:17], SYMBOLS[17:35], SYMBOLS[35:]
-    order = list(blues) + list(greys) + list(browns)
-    order += list(reversed(browns[:18]))  # fill 70 pixels, every colour once at least
-    left, top = (SIZE - 7) // 2, SIZE - 6 - 10
-    for i, symbol in enumerate(order[:70]):
-        pixels[top + i // 7][left + i % 7] = symbol
+
+    def g(*i): return [greys[k] for k in i]
+    def n(*i): return [browns[k] for k in i]
+    def b(*i): return [blues[k] for k in i]
+
+    scene = [                      # 5 x 8 inside the frame, top to bottom
+        b(4, 5, 6, 7, 8),          # sky, dark overhead
+        b(9, 10) + g(15, 16) + b(11),  # a small cloud
+        b(12, 13, 14, 15, 16),     # pale toward the horizon
+        g(12, 14, 11, 13, 10),     # snow on the ridge
+        g(9, 8, 7, 6, 5),          # mountain side
+        b(3, 2, 1, 0, 2),          # lake
+        g(4, 3, 2, 1, 0),          # shore
+        n(5, 4, 6, 3, 5),          # earth
+    ]
+    width, height = 7, 10
+    left, top = (SIZE - width) // 2, SIZE - 6 - height
+    # Wooden frame, lit from the top left.
+    for x in range(width):
+        pixels[top][left + x] = browns[17 - x]
+        pixels[top + height - 1][left + x] = browns[x // 3]
+    for y in range(1, height - 1):
+        pixels[top + y][left] = browns[11 - y]
+        pixels[top + y][left + width - 1] = browns[10 - y]
+    for y, row in enumerate(scene):
+        for x, symbol in enumerate(row):
+            pixels[top + 1 + y][left + 1 + x] = symbol
 
 
 def main():

@@ -32,6 +32,18 @@ bool create_pixmap(AppState* s, XpmImage* image, Pixmap* pixmap) {
   return true;
 }
 
+// Reads a picture file into an image. The file's bytes are taken as they
+// are: the library would otherwise hand a name ending in ".gz" or ".Z" to
+// an external decompressor, and the file is known to begin with the XPM
+// text already.
+bool read_picture_file(const char* file_name, XpmImage* image) {
+  char* buffer = nullptr;
+  if (XpmReadFileToBuffer(file_name, &buffer) != XpmSuccess) return false;
+  bool read = XpmCreateXpmImageFromBuffer(buffer, image, nullptr) == XpmSuccess;
+  XpmFree(buffer);
+  return read;
+}
+
 }  // namespace
 
 // A file the library cannot read, or a picture larger than any pixmap can be,
@@ -39,7 +51,7 @@ bool create_pixmap(AppState* s, XpmImage* image, Pixmap* pixmap) {
 void load_pixmap_file(AppState* state, const char* file_name) {
   AppState* s = state;
   XpmImage image{};
-  if (XpmReadFileToXpmImage(file_name, &image, nullptr) != XpmSuccess) return;
+  if (!read_picture_file(file_name, &image)) return;
   unsigned width = image.width, height = image.height;
   Pixmap pixmap = None;
   bool usable = width <= kMaxPictureSide && height <= kMaxPictureSide;

@@ -7,9 +7,13 @@
 // what is being read.
 #include "content/source_intake.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
+#include <string>
 
 #include "app/app_state.h"
 #include "app/options.h"
@@ -35,9 +39,12 @@ void read_standard_input(AppState* s, bool prompt) {
 }
 
 // True when the open file begins with exactly the picture magic; reads its
-// first bytes into line_buffer.
+// first bytes into line_buffer (nothing when none could be read).
 bool begins_with_picture_magic(std::FILE* file) {
-  if (!std::fgets(line_buffer, kPictureMagicLength + 1, file)) return false;
+  if (!std::fgets(line_buffer, kPictureMagicLength + 1, file)) {
+    line_buffer[0] = '\0';
+    return false;
+  }
   return std::memcmp(line_buffer, kPictureMagic, kPictureMagicLength + 1) == 0;
 }
 
@@ -51,13 +58,47 @@ void show_file_message(AppState* s, const char* prefix, const char* name) {
 void compile_text_file(AppState* s, const char* name) {
   show_file_message(s, "Writing letters in a file \"", name);
   // The file opened a moment ago; if it has vanished since, nothing is read.
-  if (std::FILE* stream = std::fopen(name, "rt")) {
-    read_letters(s, stream, from_stream);
-    show_message(s, "Done.");
-    std::fclose(stream);
-  } else {
-    show_message(s, "Done.");
+  std::FILE* stream = std::fopen(name, "rt");
+  if (stream) read_letters(s, stream, from_stream);
+  show_message(s, "Done.");
+  if (stream) std::fclose(stream);
+}
+
+// A stream that gives the bytes the picture test took first, then the rest
+// of the file it took them from.
+struct PrefixedStream {
+  const char* prefix;
+  std::size_t length, offset;
+  std::FILE* rest;
+};
+
+ssize_t read_prefixed(void* cookie, char* buffer, std::size_t size) {
+  auto* p = static_cast<PrefixedStream*>(cookie);
+  if (p->offset < p->length) {
+    std::size_t n = std::min(size, p->length - p->offset);
+    std::memcpy(buffer, p->prefix + p->offset, n);
+    p->offset += n;
+    return static_cast<ssize_t>(n);
   }
+  return static_cast<ssize_t>(std::fread(buffer, 1, size, p->rest));
+}
+
+// A pipe or a device cannot be opened a second time to be read from its
+// start: it is read on from where the picture test stopped, as text.
+void compile_open_stream(AppState* s, const char* name, std::FILE* file) {
+  std::string taken = line_buffer;  // before the message takes the buffer
+  show_file_message(s, "Writing letters in a file \"", name);
+  PrefixedStream cookie{taken.data(), taken.size(), 0, file};
+  if (std::FILE* stream = fopencookie(&cookie, "r", {read_prefixed, nullptr, nullptr, nullptr})) {
+    read_letters(s, stream, from_stream);
+    std::fclose(stream);
+  }
+  show_message(s, "Done.");
+}
+
+bool is_regular_file(std::FILE* file) {
+  struct stat info;
+  return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 void compile_argument(AppState* s, const char* argument) {
@@ -73,6 +114,11 @@ void compile_argument(AppState* s, const char* argument) {
     return;
   }
   bool picture = begins_with_picture_magic(file);
+  if (!is_regular_file(file)) {
+    compile_open_stream(s, argument, file);
+    std::fclose(file);
+    return;
+  }
   std::fclose(file);
   if (picture) {
     show_file_message(s, "Drawing a pixmap \"", argument);

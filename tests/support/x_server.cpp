@@ -88,6 +88,9 @@ int ignore_errors(Display*, XErrorEvent*) {
 
 }  // namespace
 
+Program start_process(const std::vector<std::string>& full, bool pipe_stdin,
+                      const std::vector<std::string>& env);
+
 double now_seconds() {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
@@ -163,12 +166,21 @@ void stop_x_server(XServer* server) {
 
 Program start_program(const std::vector<std::string>& args, bool pipe_stdin,
                       const std::vector<std::string>& env) {
+  std::vector<std::string> full = {program_path()};
+  full.insert(full.end(), args.begin(), args.end());
+  return start_process(full, pipe_stdin, env);
+}
+
+Program start_command(const std::vector<std::string>& argv, bool pipe_stdin) {
+  return start_process(argv, pipe_stdin, {});
+}
+
+Program start_process(const std::vector<std::string>& full, bool pipe_stdin,
+                      const std::vector<std::string>& env) {
   Program program;
   int in[2] = {-1, -1}, out[2];
   if (pipe_stdin && pipe(in) != 0) return program;
   if (pipe(out) != 0) return program;
-  std::vector<std::string> full = {program_path()};
-  full.insert(full.end(), args.begin(), args.end());
   program.pid = spawn(full, in[0], out[1], -1, env, false);
   if (pipe_stdin) {
     close(in[0]);

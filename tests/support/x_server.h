@@ -35,6 +35,8 @@ struct Program {
 // unless `pipe_stdin`, then a pipe the test writes to.
 Program start_program(const std::vector<std::string>& args, bool pipe_stdin = false,
                       const std::vector<std::string>& env = {});
+// Runs any command (argv[0] looked up in PATH), as start_program does.
+Program start_command(const std::vector<std::string>& argv, bool pipe_stdin = false);
 // Waits up to `seconds` for the program to end; its exit code, or -1 when it
 // did not end in time (it is then killed), or 128 + signal.
 int wait_program(Program* program, double seconds);
