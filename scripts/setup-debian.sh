@@ -14,7 +14,7 @@ packages=(
   # a private X server with the core fonts, a window manager, key presses
   # and screenshots for the tests against a real server
   xvfb xfonts-base xauth openbox wmctrl xdotool x11-utils x11-apps
-  x11-xserver-utils imagemagick
+  x11-xserver-utils imagemagick xrestop
   # leak checks and sanitizer runtime
   valgrind
 )
