@@ -10,6 +10,7 @@
 #include "app/display_setup.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
+#include "render/row_index.h"
 #include "render/walk.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
@@ -92,6 +93,7 @@ struct XFrame {
     probe_pixels(&state);
     fill_text_like(state.segments, pen_for_pixel(&state, state.ink_pixel),
                    pen_for_pixel(&state, state.paper_pixel));
+    state.row_index = build_row_index(state.segments);
     return true;
   }
 };
@@ -125,10 +127,28 @@ void BM_Pass(benchmark::State& state, void (*pass)(AppState*)) {
 }
 
 void positions(benchmark::internal::Benchmark* b) {
-  for (long p : {300L, 3000L, 15000L, 34000L}) b->Arg(p);
+  for (long p : {300L, 3000L, 15000L, 34000L}) b->Arg(p);  // 34,000: the end
+}
+
+// The blur pass through the row index, without a server.
+void BM_IndexedBlur(benchmark::State& state) {
+  Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
+  SegmentList* list = new_segment_list();
+  fill_text_like(list, &ink, &paper);
+  RowIndex* index = build_row_index(list);
+  Projection p{640, 480, 320, 320, 100, state.range(0)};
+  CountingSink sink;
+  for (auto _ : state) {
+    blur_spans(p, *index, &index->frame);
+    walk_blur_spans(p, *index, index->frame, 0, sink);
+    benchmark::DoNotOptimize(sink.requests);
+  }
+  free_row_index(index);
+  free_segment_list(list);
 }
 
 BENCHMARK(BM_Walk<Mode::kBlur>)->Apply(positions);
+BENCHMARK(BM_IndexedBlur)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kNoblur>)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kFill>)->Apply(positions);
 BENCHMARK_CAPTURE(BM_Pass, blur, draw_blur)->Apply(positions);

@@ -10,6 +10,7 @@
 
 struct Glyph;
 struct PenCache;
+struct RowIndex;
 struct SegmentList;
 
 // Values of AppState::draw_mode.
@@ -65,6 +66,7 @@ struct AppState {
   PenCache* pens;
   SegmentList* segments;
   Glyph* glyphs;  // 256 entries, only while build_content runs
+  RowIndex* row_index;  // the display list by source row, for blur mode
 };
 
 // The defaults of every setting; no other field is touched.

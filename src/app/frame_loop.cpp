@@ -12,6 +12,7 @@
 #include "app/keys.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
+#include "render/row_index.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ void quit_program(AppState* state) {
 
 void release_resources(AppState* state) {
   AppState* s = state;
+  free_row_index(s->row_index);
+  s->row_index = nullptr;
   free_segment_list(s->segments);
   s->segments = nullptr;
   free_pen_cache(s->display, s->pens);

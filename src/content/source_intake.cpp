@@ -21,6 +21,7 @@
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
+#include "render/row_index.h"
 
 std::uint32_t message_y = 0;
 
@@ -169,6 +170,7 @@ void build_content(AppState* state, int* argc, char** argv) {
   }
   free_glyphs(s);
   s->glyphs = nullptr;
+  s->row_index = build_row_index(s->segments);
   show_message(s, "Now starting Lumadrift!");
   sleep(1);
 }

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 
 #include "app/app_state.h"
+#include "render/row_index.h"
 #include "render/walk.h"
 
 namespace {

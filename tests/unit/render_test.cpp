@@ -9,38 +9,11 @@
 
 #include "content/display_list.h"
 #include "render/walk.h"
+#include "support/recording_sink.h"
 
 namespace {
 
 constexpr unsigned long kInk = 1, kPaper = 0;
-
-// Records every request as text, e.g. "line (125,293) (127,293)".
-struct RecordingSink {
-  std::vector<std::string> requests;
-  std::vector<int> xs, ys;
-  void use(const Pen*) {}
-  void add(const std::string& name, std::initializer_list<int> coords) {
-    std::string text = name;
-    for (auto it = coords.begin(); it != coords.end(); it += 2) {
-      text += " (" + std::to_string(it[0]) + "," + std::to_string(it[1]) + ")";
-      xs.push_back(it[0]);
-      ys.push_back(it[1]);
-    }
-    requests.push_back(text);
-  }
-  void point(int x, int y) { add("point", {x, y}); }
-  void line(int x1, int y1, int x2, int y2) { add("line", {x1, y1, x2, y2}); }
-  void polygon(const ScreenPoint* p, int n) {
-    std::string text = "polygon";
-    for (int i = 0; i < n; ++i) {
-      text += " (" + std::to_string(p[i].x) + "," + std::to_string(p[i].y) + ")";
-      xs.push_back(p[i].x);
-      ys.push_back(p[i].y);
-    }
-    requests.push_back(text);
-  }
-  void rectangle(int x, int y, int w, int h) { add("rectangle", {x, y, w, h}); }
-};
 
 // A display list made in the test, with two pens that need no server.
 struct List {

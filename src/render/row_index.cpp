@@ -1,0 +1,114 @@
+#include "render/row_index.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "content/display_list.h"
+
+RowIndex* build_row_index(const SegmentList* list) {
+  auto* index = new RowIndex;
+  index->lowest_row = 0;
+  std::int64_t pen_x = 0, row = 0, reach = 0;
+  bool open = false;
+  for (const Segment* s = list->head; s; s = s->next) {
+    if (!open) {
+      reach = std::max(reach, row);
+      index->spans.push_back({s, nullptr, pen_x, row, reach});
+      open = true;
+    }
+    pen_x += s->advance_x;
+    if (s->advance_y != 0) {
+      row += s->advance_y;
+      index->lowest_row = std::min(index->lowest_row, row);
+      index->spans.back().end = s->next;
+      open = false;
+    }
+  }
+  std::vector<std::uint32_t>& by_row = index->by_row;
+  by_row.resize(index->spans.size());
+  for (std::uint32_t i = 0; i < by_row.size(); ++i) by_row[i] = i;
+  std::stable_sort(by_row.begin(), by_row.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return index->spans[a].row < index->spans[b].row;
+  });
+  return index;
+}
+
+void free_row_index(RowIndex* index) {
+  delete index;
+}
+
+namespace {
+
+// The spans of source row `row` among the first `reached` spans.
+void add_row(const RowIndex& index, std::int64_t row, std::uint32_t reached,
+             std::vector<std::uint32_t>* out) {
+  auto first =
+      std::lower_bound(index.by_row.begin(), index.by_row.end(), row,
+                       [&](std::uint32_t i, std::int64_t r) { return index.spans[i].row < r; });
+  for (auto it = first; it != index.by_row.end() && index.spans[*it].row == row; ++it) {
+    if (*it < reached) out->push_back(*it);
+  }
+}
+
+bool flat(const Projection& p, std::int64_t d) {
+  RowEdges r = row_edges(p, d);
+  return !r.finite || r.top == r.bottom;
+}
+
+// Rounded near boundary of the row d rows behind the bottom edge.
+int bottom_of(const Projection& p, std::int64_t d) {
+  return row_edges(p, d).bottom;
+}
+
+// The last distance whose near boundary still rounds to k or more, starting
+// from an estimate of it; the boundaries shrink as the distance grows.
+std::int64_t last_reaching(const Projection& p, int k, std::int64_t estimate, std::int64_t floor) {
+  std::int64_t d = std::max(estimate, floor);
+  while (d > floor && bottom_of(p, d) < k) --d;
+  while (d < INT64_MAX && bottom_of(p, d + 1) >= k) ++d;
+  return d;
+}
+
+}  // namespace
+
+bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans) {
+  spans->clear();
+  if (p.length_y < 1) return false;
+  if (p.position < 0 || index.spans.empty() || !has_horizontal_scale(p)) return true;
+  // The walk stops after the first span that takes the pen below the bottom
+  // row: the spans it reaches are those whose reach is at most the position.
+  auto stop = std::upper_bound(index.spans.begin(), index.spans.end(), p.position,
+                               [](std::int64_t pos, const RowSpan& s) { return pos < s.reach; });
+  auto reached = static_cast<std::uint32_t>(stop - index.spans.begin());
+  // The farthest row drawn: rows above row 0 lie further away than it.
+  std::int64_t farthest;
+  if (__builtin_sub_overflow(p.position, index.lowest_row, &farthest)) farthest = INT64_MAX;
+
+  // Near rows, each at least a pixel row tall: all of them.
+  std::int64_t d = 0;
+  for (; d <= farthest; ++d) {
+    RowEdges r = row_edges(p, d);
+    if (!r.finite || r.edge_bottom - r.edge_top < 1.0) break;
+    if (r.top != r.bottom) add_row(index, p.position - d, reached, spans);
+  }
+  // Far rows, thinner than a pixel row: the near boundaries of rows d and on
+  // round to the same screen row k up to the last row that reaches it, which
+  // is the one row among them that is not flat.
+  const double scale = static_cast<double>(p.height) * static_cast<double>(p.length_y);
+  while (d <= farthest) {
+    int k = bottom_of(p, d);
+    if (k < 1) break;
+    double guess = std::floor(scale / (k - 0.5)) - p.length_y;
+    std::int64_t estimate = guess >= static_cast<double>(farthest)
+                                ? farthest
+                                : static_cast<std::int64_t>(std::max(guess, 0.0));
+    std::int64_t last = last_reaching(p, k, estimate, d);
+    if (last > farthest) break;
+    if (!flat(p, last)) add_row(index, p.position - last, reached, spans);
+    if (last == farthest) break;
+    d = last + 1;
+  }
+  std::sort(spans->begin(), spans->end());
+  spans->erase(std::unique(spans->begin(), spans->end()), spans->end());
+  return true;
+}

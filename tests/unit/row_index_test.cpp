@@ -1,0 +1,147 @@
+// Blur mode through the row index makes exactly the requests of the plain
+// walk: for many positions and projections, for lists with negative line
+// spaces that move the pen back up, and for lists that end without a row move.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "content/display_list.h"
+#include "render/row_index.h"
+#include "render/walk.h"
+#include "support/recording_sink.h"
+
+namespace {
+
+struct Material {
+  std::vector<Pen> pens;
+  SegmentList* list = new_segment_list();
+  long rows = 0;  // source rows the list spans, roughly
+  Material() : pens(4) {
+    for (unsigned long i = 0; i < pens.size(); ++i) pens[i] = {nullptr, i, nullptr, nullptr};
+  }
+  ~Material() { free_segment_list(list); }
+  void add(int pen, int length, int advance_x, int advance_y) {
+    append_segment(list, new_segment(length, &pens[pen], advance_x, advance_y));
+  }
+};
+
+// Text-like lines of random runs; `line_space` may be negative.
+void make_lines(Material* m, int lines, int line_height, int line_space, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> run(0, 9), pen(0, 3), centre(-40, 80);
+  for (int l = 0; l < lines; ++l) {
+    int shift = l % 3 == 0 ? centre(random) : 0;
+    if (shift) m->add(0, 0, shift, 0);
+    for (int r = 0; r < line_height; ++r) {
+      int x = 0;
+      while (x < 320) {
+        int length = run(random);
+        m->add(pen(random), length, length, 0);
+        x += length;
+      }
+      m->add(0, 0, -x, 1);
+    }
+    if (line_space) m->add(0, 0, -shift, line_space);
+    m->rows += line_height + line_space;
+  }
+}
+
+struct Frames {
+  std::vector<std::string> requests;
+  std::vector<unsigned long> pens;
+  bool operator==(const Frames&) const = default;
+};
+
+Frames plain(const Projection& p, const Material& m) {
+  RecordingSink sink;
+  walk_segments<Mode::kBlur>(p, m.list->head, 0, sink);
+  return {sink.requests, sink.pens};
+}
+
+Frames indexed(const Projection& p, RowIndex* index) {
+  RecordingSink sink;
+  EXPECT_TRUE(blur_spans(p, *index, &index->frame));
+  walk_blur_spans(p, *index, index->frame, 0, sink);
+  return {sink.requests, sink.pens};
+}
+
+void expect_same_frames(const Material& m, const std::vector<Projection>& views) {
+  RowIndex* index = build_row_index(m.list);
+  for (const Projection& p : views) {
+    SCOPED_TRACE("view " + std::to_string(p.width) + "x" + std::to_string(p.height) + " lx " +
+                 std::to_string(p.length_x) + " ly " + std::to_string(p.length_y) + " position " +
+                 std::to_string(p.position));
+    Frames want = plain(p, m);
+    Frames got = indexed(p, index);
+    ASSERT_EQ(got.requests.size(), want.requests.size());
+    EXPECT_TRUE(got == want);
+  }
+  free_row_index(index);
+}
+
+std::vector<Projection> views(long rows, unsigned seed) {
+  std::vector<Projection> all;
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<long> position(-3, rows + 40);
+  const int shapes[][4] = {{640, 480, 320, 100}, {641, 480, 320, 1},     {640, 480, 1, 100},
+                           {300, 37, 320, 7},    {1024, 768, 500, 2},    {640, 1000, 320, 1000},
+                           {64, 1, 320, 100},    {640, 480, 320, 100000}};
+  for (const auto& s : shapes) {
+    for (int i = 0; i < 12; ++i) all.push_back({s[0], s[1], 320, s[2], s[3], position(random)});
+    all.push_back({s[0], s[1], 320, s[2], s[3], 0});
+    all.push_back({s[0], s[1], 320, s[2], s[3], rows});
+  }
+  return all;
+}
+
+TEST(RowIndex, BlurThroughTheIndexMakesTheRequestsOfTheWalk) {
+  Material m;
+  make_lines(&m, 120, 16, 1, 1);
+  expect_same_frames(m, views(m.rows, 2));
+}
+
+TEST(RowIndex, NegativeLineSpacesThatMoveThePenBackUp) {
+  for (int space : {-3, -16, -20}) {
+    Material m;
+    make_lines(&m, 60, 16, space, 3);
+    m.rows = 60 * 16;
+    expect_same_frames(m, views(m.rows, 4));
+  }
+}
+
+TEST(RowIndex, PicturesRowsAndAnUnfinishedLastRow) {
+  Material m;
+  make_lines(&m, 10, 16, 0, 5);
+  for (int r = 0; r < 200; ++r) {  // a picture: one row move per row, no line space
+    m.add(1, 5, 5, 0);
+    m.add(2, 7, -5, 1);
+  }
+  m.add(3, 30, 30, 0);  // the list ends in the middle of a row
+  m.rows = 10 * 16 + 200;
+  expect_same_frames(m, views(m.rows, 6));
+}
+
+TEST(RowIndex, EmptyListsAndProjectionsItDoesNotServe) {
+  Material empty;
+  RowIndex* index = build_row_index(empty.list);
+  EXPECT_TRUE(blur_spans({640, 480, 320, 320, 100, 5}, *index, &index->frame));
+  EXPECT_TRUE(index->frame.empty());
+  EXPECT_FALSE(blur_spans({640, 480, 320, 320, 0, 5}, *index, &index->frame));
+  EXPECT_FALSE(blur_spans({640, 480, 320, 320, -7, 5}, *index, &index->frame));
+  free_row_index(index);
+}
+
+TEST(RowIndex, DeepInALongTextOnlyAFewSpansAreVisited) {
+  Material m;
+  make_lines(&m, 2000, 16, 1, 7);
+  RowIndex* index = build_row_index(m.list);
+  Projection p{640, 480, 320, 320, 100, m.rows};
+  ASSERT_TRUE(blur_spans(p, *index, &index->frame));
+  EXPECT_LT(index->frame.size(), 700u);  // of 32,000 rows
+  EXPECT_GT(index->frame.size(), 100u);
+  free_row_index(index);
+}
+
+}  // namespace
