@@ -60,12 +60,14 @@ int bottom_of(const Projection& p, std::int64_t d) {
   return row_edges(p, d).bottom;
 }
 
-// The last distance whose near boundary still rounds to k or more, starting
-// from an estimate of it; the boundaries shrink as the distance grows.
-std::int64_t last_reaching(const Projection& p, int k, std::int64_t estimate, std::int64_t floor) {
-  std::int64_t d = std::max(estimate, floor);
+// The last distance up to `ceiling` whose near boundary still rounds to k or
+// more, starting from an estimate of it; the boundaries shrink as the
+// distance grows.
+std::int64_t last_reaching(const Projection& p, int k, std::int64_t estimate, std::int64_t floor,
+                           std::int64_t ceiling) {
+  std::int64_t d = std::clamp(estimate, floor, ceiling);
   while (d > floor && bottom_of(p, d) < k) --d;
-  while (d < INT64_MAX && bottom_of(p, d + 1) >= k) ++d;
+  while (d < ceiling && bottom_of(p, d + 1) >= k) ++d;
   return d;
 }
 
@@ -102,8 +104,7 @@ bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uin
     std::int64_t estimate = guess >= static_cast<double>(farthest)
                                 ? farthest
                                 : static_cast<std::int64_t>(std::max(guess, 0.0));
-    std::int64_t last = last_reaching(p, k, estimate, d);
-    if (last > farthest) break;
+    std::int64_t last = last_reaching(p, k, estimate, d, farthest);
     if (!flat(p, last)) add_row(index, p.position - last, reached, spans);
     if (last == farthest) break;
     d = last + 1;
