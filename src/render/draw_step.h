@@ -73,10 +73,10 @@ struct Requests {
 // The corners of a run of `length` source pixels from pen_x in a row.
 inline Band band_of(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length) {
   std::int64_t end_x = pen_x + length;
-  return {round_x(project_x(p, pen_x, row.edge_bottom)),
-          round_x(project_x(p, pen_x, row.edge_top)),
-          round_x(project_x(p, end_x, row.edge_top)),
-          round_x(project_x(p, end_x, row.edge_bottom)),
+  return {screen_x(p, pen_x, row.edge_bottom, row.step_bottom),
+          screen_x(p, pen_x, row.edge_top, row.step_top),
+          screen_x(p, end_x, row.edge_top, row.step_top),
+          screen_x(p, end_x, row.edge_bottom, row.step_bottom),
           row.top,
           row.bottom};
 }

@@ -22,6 +22,9 @@ RowEdges row_edges(const Projection& p, std::int64_t d) {
   r.finite = true;
   r.top = round_row(r.edge_top);
   r.bottom = round_row(r.edge_bottom);
+  double divisor = static_cast<double>(static_cast<std::int64_t>(p.length_x) * p.height);
+  r.step_top = r.edge_top * p.width / divisor;
+  r.step_bottom = r.edge_bottom * p.width / divisor;
   return r;
 }
 
@@ -49,6 +52,20 @@ std::int64_t round_x(double v) {
   if (!(t >= -kFarCoordinate)) return static_cast<std::int64_t>(-kFarCoordinate);
   if (t > kFarCoordinate) return static_cast<std::int64_t>(kFarCoordinate);
   return static_cast<std::int64_t>(t);
+}
+
+std::int64_t screen_x(const Projection& p, std::int64_t x, double e, double step) {
+  // Both ways agree to within a few units in the last place of the value;
+  // this margin is far wider.
+  constexpr double kMargin = 1e-7;
+  double from_centre = static_cast<double>(x - p.source_width / 2);
+  double t = from_centre * step + static_cast<double>(p.width / 2) + 0.5;
+  double fraction = t - std::floor(t);
+  double margin = kMargin * (1.0 + std::fabs(t));
+  if (fraction < margin || fraction > 1.0 - margin || !(std::fabs(t) < kFarCoordinate)) {
+    return round_x(project_x(p, x, e));
+  }
+  return static_cast<std::int64_t>(std::trunc(t));
 }
 
 RowKind row_kind(std::int16_t top, std::int16_t bottom) {

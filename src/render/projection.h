@@ -25,6 +25,8 @@ struct RowEdges {
   double edge_bottom;   // exact screen y of the near boundary
   std::int16_t top;     // edge_top rounded
   std::int16_t bottom;  // edge_bottom rounded
+  // Screen pixels per source pixel along each boundary, for screen_x.
+  double step_top, step_bottom;
 };
 
 enum class RowKind { kFlat, kOneLine, kTall };
@@ -48,3 +50,8 @@ std::int16_t round_row(double v);
 std::int64_t round_x(double v);
 
 RowKind row_kind(std::int16_t top, std::int16_t bottom);
+
+// round_x(project_x(p, x, e)) without a division: the x is found from the
+// boundary's step, and only when that lands so near a rounding boundary that
+// the two ways of computing could round apart is the exact formula used.
+std::int64_t screen_x(const Projection& p, std::int64_t x, double e, double step);

@@ -103,6 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int16_t advance_y = take<std::int16_t>(data, size);
     append_segment(list, new_segment(length, kind & 1 ? &ink : &paper, advance_x, advance_y));
   }
+  // The drawing steps' division-free x is the exact formula's x.
+  if (has_horizontal_scale(p)) {
+    std::int64_t x = 0;
+    for (const Segment* g = list->head; g; g = g->next) {
+      RowEdges r = row_edges(p, static_cast<std::uint16_t>(g->advance_y));
+      x += g->advance_x;
+      if (r.finite &&
+          screen_x(p, x, r.edge_top, r.step_top) != round_x(project_x(p, x, r.edge_top))) {
+        std::abort();
+      }
+    }
+  }
   CheckingSink sink{p.width, p.height};
   walk_segments<Mode::kBlur>(p, list->head, 0, sink);
   walk_segments<Mode::kNoblur>(p, list->head, 0, sink);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,6 +78,31 @@ TEST(Projection, RoundingAddsAHalfAndTruncatesTowardZero) {
   EXPECT_EQ(round_row(-1e9), -32768);
   EXPECT_EQ(round_row(1.0 / 0.0), 32767);
   EXPECT_EQ(round_row(-1.0 / 0.0), -32768);
+}
+
+// The division-free x of the drawing steps is the exact formula's x, for
+// ordinary and for extreme projections.
+TEST(Projection, ScreenXIsTheExactFormulasX) {
+  std::mt19937_64 random(9);
+  std::uniform_int_distribution<int> width(1, 2000), height(1, 2000), small(-400, 400);
+  std::uniform_int_distribution<std::int64_t> wide(-100000, 100000), distance(0, 1000000);
+  long checked = 0;
+  for (int i = 0; i < 20000; ++i) {
+    int lx = i % 5 == 0 ? 1 + i % 3 : small(random);
+    int ly = i % 7 == 0 ? 1 + small(random) * small(random) : 1 + std::abs(small(random));
+    Projection p{width(random), height(random), static_cast<int>(wide(random)), lx, ly, 0};
+    if (!has_horizontal_scale(p)) continue;
+    RowEdges r = row_edges(p, i % 3 ? distance(random) % 300 : distance(random));
+    if (!r.finite) continue;
+    for (int k = 0; k < 8; ++k) {
+      std::int64_t x = k < 4 ? wide(random) : small(random);
+      ASSERT_EQ(screen_x(p, x, r.edge_top, r.step_top), round_x(project_x(p, x, r.edge_top)));
+      ASSERT_EQ(screen_x(p, x, r.edge_bottom, r.step_bottom),
+                round_x(project_x(p, x, r.edge_bottom)));
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 100000);
 }
 
 struct StepCase {

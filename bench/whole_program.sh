@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Measures the whole program (on demand, not in CI): for each material and
+# drawing mode the frame loop runs a fixed number of frames scrolling with
+# -wait 0 against a private Xvfb, and the frames per second and the CPU
+# milliseconds per frame of the program and of the X server are taken
+# (bench/frame_rate.cpp). Also compile time, segments and peak memory for the
+# large text, and CPU use when idle. Writes docs/performance.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLUMADRIFT_BENCHMARKS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target frame_rate >/dev/null
+unset DISPLAY
+work=$(mktemp -d /tmp/lumadrift-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+# Material: 2,000 and 20,000 lines of a directory listing, a picture.
+ls -lR /usr 2>/dev/null | head -n 20000 >"$work/listing-20000.txt"
+head -n 2000 "$work/listing-20000.txt" >"$work/listing-2000.txt"
+python3 - "$work/picture.xpm" <<'PY'
+import random, sys
+random.seed(7)
+symbols = [chr(c) for c in range(35, 127) if chr(c) not in '"\\']
+colours = [(s1 + s2) for s1 in symbols[:16] for s2 in symbols[:16]]
+w, h = 320, 400
+lines = ['/* XPM */', 'static char *picture[] = {', f'"{w} {h} {len(colours)} 2",']
+for i, c in enumerate(colours):
+    lines.append(f'"{c} c #{(i * 37) % 256:02x}{(i * 91) % 256:02x}{(i * 13) % 256:02x}",')
+for y in range(h):
+    row, x = [], 0
+    while x < w:
+        n = min(random.randint(1, 9), w - x)
+        row.append(colours[(x // 20 + y // 25 * 16 + random.randint(0, 3)) % len(colours)] * n)
+        x += n
+    lines.append('"' + ''.join(row) + '",')
+lines[-1] = lines[-1].rstrip(',')
+lines.append('};')
+open(sys.argv[1], 'w').write('\n'.join(lines) + '\n')
+PY
+
+measure() {  # mode start frames material...
+  "$build/bench/frame_rate" "$@" </dev/null | tail -n 1
+}
+field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
+
+rows=()
+scenario() {  # label frames start material...
+  local label=$1 frames=$2 start=$3
+  shift 3
+  for mode in blur noblur fill; do
+    local line
+    line=$(measure "$mode" "$start" "$frames" "$@")
+    rows+=("| $label | $mode | $(field fps "$line") | $(field client_ms_per_frame "$line") | $(field server_ms_per_frame "$line") |")
+    echo "$label $mode: $line" >&2
+  done
+}
+
+scenario "usage text, row 400" 600 400
+scenario "2,000 lines, row 300" 600 300 "$work/listing-2000.txt"
+scenario "20,000 lines, row 300" 300 300 "$work/listing-20000.txt"
+scenario "20,000 lines, row 170,000" 100 170000 "$work/listing-20000.txt"
+scenario "20,000 lines, row 340,000" 100 340000 "$work/listing-20000.txt"
+scenario "picture 320 x 400, 256 colours, row 300" 600 300 "$work/picture.xpm"
+
+large=$(measure blur 300 10 "$work/listing-20000.txt")
+idle=$(measure idle 300 30 "$work/listing-2000.txt")
+
+{
+  echo "# Performance"
+  echo
+  echo "Measured by \`bench/whole_program.sh\` on $(date -u +%Y-%m-%d):"
+  echo "$(nproc) cores, $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1),"
+  echo "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo), $(uname -sr), Xvfb at 640 x 480 x 24."
+  echo
+  echo "Each row scrolls with \`-wait 0\` from the start row given; CPU is per drawn frame,"
+  echo "for the program and for the X server separately."
+  echo
+  echo "| Material | Mode | Frames/s | Program CPU ms/frame | X server CPU ms/frame |"
+  echo "|---|---|---|---|---|"
+  printf '%s\n' "${rows[@]}"
+  echo
+  echo "Compiling the 20,000-line text: $(field compile_s "$large") s, $(field segments "$large") segments,"
+  echo "peak memory $(field peak_kb "$large") kB, $(field bytes_per_segment "$large") bytes per segment."
+  echo
+  echo "Idle (\`-scroll 0\`): the program uses $(field client_cpu_percent "$idle") % of one core."
+} >docs/performance.md
+echo docs/performance.md
