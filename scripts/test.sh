@@ -21,11 +21,9 @@ run_suite() {  # build directory, extra CMake options...
 
 run_suite "${BUILD_DIR:-build}"
 
-# Full stacks, so that the one suppression (the font the program keeps on
-# purpose) matches by the function that made it.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:fast_unwind_on_malloc=0
+export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp
 run_suite "${SANITIZE_BUILD_DIR:-build-sanitize}" -DLUMADRIFT_SANITIZE=ON
 
 # Each fuzzer for about a minute on its seed corpus, sanitizers on.

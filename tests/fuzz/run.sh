@@ -22,10 +22,7 @@ run_one() {  # target
   local target=$1 work="$build/fuzz-work/$1"
   rm -rf "$work" && mkdir -p "$work/corpus" "$work/findings"
   cp tests/fuzz/corpus/"$target"/* "$work/corpus/"
-  # Full stacks where the X libraries allocate, so that suppressions match.
-  local unwind=""
-  [ "$target" = xpm ] && unwind=":fast_unwind_on_malloc=0"
-  if LSAN_OPTIONS="$LSAN_OPTIONS$unwind" "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 \
+  if "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 \
       -rss_limit_mb=4096 -max_len=8192 -artifact_prefix="$work/findings/" \
       "$work/corpus" >"$work/log" 2>&1; then
     echo "fuzz_$target: $(grep -E '^#[0-9]+' "$work/log" | tail -n 1)"

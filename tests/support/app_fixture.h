@@ -21,9 +21,12 @@ struct AppFixture : testing::Test {
 
   void SetUp() override { ASSERT_TRUE(start_x_server(&server)); }
   // Releases what the program would release on quitting, then the toolkit
-  // with its display connection; the font stays, as in the program.
+  // with its display connection. The font's metrics stay to the end of the
+  // process, as in the program, whose record holds them until exit.
   void TearDown() override {
     if (state.display) {
+      static auto* kept_fonts = new std::vector<XFontStruct*>;  // never destroyed
+      kept_fonts->push_back(state.font_info);
       free_glyphs(&state);
       release_resources(&state);
       XtDestroyApplicationContext(state.app_context);
