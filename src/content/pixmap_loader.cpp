@@ -1,6 +1,10 @@
 #include "content/pixmap_loader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 
 #include <X11/Xutil.h>
 #include <X11/xpm.h>
@@ -11,7 +15,8 @@
 
 namespace {
 
-constexpr int kCloseness = 40000;  // accept a colour this near when the exact one is taken
+constexpr int kCloseness = 40000;
+constexpr int kDescriptorNameSize = 32;  // accept a colour this near when the exact one is taken
 // The server's limit for a pixmap side. It also keeps every run and row
 // move of a picture inside the 16-bit segment fields.
 constexpr unsigned kMaxPictureSide = INT16_MAX;
@@ -32,15 +37,19 @@ bool create_pixmap(AppState* s, XpmImage* image, Pixmap* pixmap) {
   return true;
 }
 
-// Reads a picture file into an image. The file's bytes are taken as they
-// are: the library would otherwise hand a name ending in ".gz" or ".Z" to
-// an external decompressor, and the file is known to begin with the XPM
-// text already.
+// Reads a picture file into an image. The library is handed the file under
+// a name of its open descriptor: given the file's own name, it would hand a
+// name ending in ".gz" or ".Z" to an external decompressor, although the
+// file is known to begin with the XPM text already. (Reading from a copy in
+// memory instead is no way out: the library's parser then reads past the
+// end of the copy for a malformed colour line.)
 bool read_picture_file(const char* file_name, XpmImage* image) {
-  char* buffer = nullptr;
-  if (XpmReadFileToBuffer(file_name, &buffer) != XpmSuccess) return false;
-  bool read = XpmCreateXpmImageFromBuffer(buffer, image, nullptr) == XpmSuccess;
-  XpmFree(buffer);
+  int fd = open(file_name, O_RDONLY);
+  if (fd < 0) return false;
+  char name[kDescriptorNameSize];
+  std::snprintf(name, sizeof name, "/dev/fd/%d", fd);
+  bool read = XpmReadFileToXpmImage(name, image, nullptr) == XpmSuccess;
+  close(fd);
   return read;
 }
 
