@@ -11,12 +11,13 @@
 
 #include "app/app_state.h"
 #include "content/display_list.h"
+#include "content/picture_header.h"
 #include "content/segment_moves.h"
 
 namespace {
 
-constexpr int kCloseness = 40000;
-constexpr int kDescriptorNameSize = 32;  // accept a colour this near when the exact one is taken
+constexpr int kCloseness = 40000;  // accept a colour this near when the exact one is taken
+constexpr int kDescriptorNameSize = 32;
 // The server's limit for a pixmap side. It also keeps every run and row
 // move of a picture inside the 16-bit segment fields.
 constexpr unsigned kMaxPictureSide = INT16_MAX;
@@ -42,10 +43,15 @@ bool create_pixmap(AppState* s, XpmImage* image, Pixmap* pixmap) {
 // name ending in ".gz" or ".Z" to an external decompressor, although the
 // file is known to begin with the XPM text already. (Reading from a copy in
 // memory instead is no way out: the library's parser then reads past the
-// end of the copy for a malformed colour line.)
+// end of the copy for a malformed colour line.) The declared sizes are
+// checked first, since the library believes them.
 bool read_picture_file(const char* file_name, XpmImage* image) {
   int fd = open(file_name, O_RDONLY);
   if (fd < 0) return false;
+  if (!picture_file_header_fits(fd)) {
+    close(fd);
+    return false;
+  }
   char name[kDescriptorNameSize];
   std::snprintf(name, sizeof name, "/dev/fd/%d", fd);
   bool read = XpmReadFileToXpmImage(name, image, nullptr) == XpmSuccess;

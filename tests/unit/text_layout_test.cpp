@@ -353,15 +353,15 @@ TEST_F(Layout, EmptyLines) {
 
 TEST_F(Layout, CentringShiftsTheLineAndBack) {
   set_width('x', 101);
-  s.glyphs['x'].width = 101;
+  s.glyphs[int{'x'}].width = 101;
   for (int r = 0; r < 16; ++r) {
-    ::Run* old = s.glyphs['x'].rows[r];
+    ::Run* old = s.glyphs[int{'x'}].rows[r];
     while (old) {
       ::Run* next = old->next;
       std::free(old);
       old = next;
     }
-    s.glyphs['x'].rows[r] = runs({{true, 101}});
+    s.glyphs[int{'x'}].rows[r] = runs({{true, 101}});
   }
   s.line_space = 0;
   Segs got = lay_out("x", 1);

@@ -156,6 +156,8 @@ TEST_F(BadInput, HostilePictures) {
       {"truncated.xpm", xpm("2 2 2 1", two, "\"ab\"").substr(0, 60)},
       {"named.xpm.gz", xpm("2 2 2 1", two, good_rows)},
       {"named.xpm.Z", xpm("2 2 2 1", two, good_rows)},
+      {"nameless.xpm", xpm("32767 32767 1 0", "\"c #ff0000\",\n", "")},
+      {"promised.xpm", xpm("32767 32767 2 1", two, good_rows)},
   };
   Args args = {"-st", "1", "-sp", "0"};
   for (const auto& p : pictures) args.push_back(write_file(p.name, p.content));

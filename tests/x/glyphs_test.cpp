@@ -65,11 +65,11 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
 TEST_F(Glyphs, AGlyphIsPreparedOnlyOnce) {
   start();
   read_letters(&state, "aba", from_string);
-  ::Run** rows = state.glyphs['a'].rows;
+  ::Run** rows = state.glyphs[int{'a'}].rows;
   ASSERT_NE(rows, nullptr);
   read_letters(&state, "a", from_string);
-  EXPECT_EQ(state.glyphs['a'].rows, rows);
-  EXPECT_EQ(state.glyphs['c'].rows, nullptr);
+  EXPECT_EQ(state.glyphs[int{'a'}].rows, rows);
+  EXPECT_EQ(state.glyphs[int{'c'}].rows, nullptr);
 }
 
 TEST_F(Glyphs, ForegroundLikeBackgroundLeavesOnlyPaper) {

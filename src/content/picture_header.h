@@ -1,0 +1,28 @@
+// The values line of an XPM picture file, read before the XPM library sees
+// the file. The library trusts the declared sizes: a few dozen bytes that
+// declare a huge picture of zero characters per pixel keep it busy for
+// minutes and gigabytes. The check refuses what no real file can be.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Finds the first string of the file outside comments and reads its first
+// four numbers, a byte at a time so that a file can be fed in pieces.
+struct PictureHeaderScan {
+  enum class Stage : std::uint8_t { before_values, in_comment, in_values, done, failed };
+  Stage stage = Stage::before_values;
+  char previous = 0;
+  int field = 0;                 // which number is being read
+  bool in_number = false;        // inside the digits of that number
+  std::uint64_t values[4] = {};  // width, height, colours, characters per pixel
+};
+
+void scan_picture_header(PictureHeaderScan* scan, const char* bytes, std::size_t count);
+
+// True when the values read describe a picture that a file of file_size
+// bytes can hold and a pixmap can show.
+bool picture_header_fits(const PictureHeaderScan& scan, std::uint64_t file_size);
+
+// Reads the values line of the open file from its start and checks it.
+bool picture_file_header_fits(int fd);
