@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes data/icon.xpm, the program's built-in 48 x 48 icon.
+"""Writes data/icon.xpm, the program's built-in 48 x 48 icon, and the same
+picture as data/lumadrift.png for desktops' icon themes.
 
 Yellow dots stand in rows like lines of text on black: dense and nearly as
 wide as the icon at the bottom, sparser and narrower higher up, as if they
@@ -9,11 +10,25 @@ with sky, a snowy ridge, a lake and the ground. Deterministic: the same file
 every run.
 """
 import random
+import struct
+import zlib
 from pathlib import Path
 
 SIZE = 48
 BLACK, YELLOW = ".", "Z"
 SYMBOLS = "#" + "abcdefghijklmnopqrstuvwxyz" + "ABCDEFGHIJKLMNOPQRSTUVWXY"
+
+
+def write_png(path, pixels, colours):
+    """An 8-bit RGB PNG of the pixel rows, colours named by their symbols."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    raw = b"".join(b"\0" + bytes(v for c in row for v in colours[c]) for row in pixels)
+    header = struct.pack(">IIBBBBB", len(pixels[0]), len(pixels), 8, 2, 0, 0, 0)
+    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                     chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def palette():
@@ -98,8 +113,10 @@ def main():
     lines += [f'"{"".join(row)}",' for row in pixels]
     lines[-1] = lines[-1].rstrip(",")
     lines.append("};")
-    out = Path(__file__).resolve().parent.parent / "data" / "icon.xpm"
-    out.write_text("\n".join(lines) + "\n")
+    data = Path(__file__).resolve().parent.parent / "data"
+    (data / "icon.xpm").write_text("\n".join(lines) + "\n")
+    write_png(data / "lumadrift.png", pixels,
+              {BLACK: (0, 0, 0), YELLOW: (0xf8, 0xfc, 0x00), **colours})
     used = {c for row in pixels for c in row}
     missing = set(SYMBOLS) | {BLACK, YELLOW}
     missing -= used

@@ -17,6 +17,9 @@ packages=(
   x11-xserver-utils imagemagick xrestop
   # leak checks and sanitizer runtime
   valgrind
+  # the manual page, the desktop entry, the bash completion and the Debian
+  # package, and their checks
+  groff-base man-db desktop-file-utils bash-completion dpkg-dev file
 )
 
 missing=()
