@@ -1,20 +1,59 @@
 #!/usr/bin/env bash
-# Regenerates the pictures of the README under a private Xvfb: one frame of
-# the program flying its usage text, drawn with -root -quit and saved from
-# the root window. Needs a built program (scripts/run.sh or scripts/test.sh).
+# Regenerates the pictures of the README under a private Xvfb: a frame of
+# each drawing mode, a picture flying, and a short animation of the scroll.
+# Every frame is drawn by the program itself with -root -quit and saved from
+# the root window with ImageMagick. Needs a built program (scripts/run.sh or
+# scripts/test.sh); PROGRAM names another one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-program=${PROGRAM:-build/lumadrift}
+program=$(realpath "${PROGRAM:-build/lumadrift}")
 out=docs/images
+work=$(mktemp -d /tmp/lumadrift-shots-XXXXXX)
 mkdir -p "$out"
 
-exec 3< <(exec Xvfb -displayfd 1 -screen 0 640x480x24 -nolisten tcp -noreset 2>/dev/null)
-read -r -t 30 number <&3
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-export DISPLAY=:$number
+start_server() { # geometry
+  exec 3< <(exec Xvfb -displayfd 1 -screen 0 "$1" -nolisten tcp -noreset 2>/dev/null)
+  read -r -t 30 number <&3
+  xvfb_pid=$!
+  export DISPLAY=:$number
+}
+stop_server() { kill "$xvfb_pid" 2>/dev/null || true; }
+trap 'stop_server; rm -rf "$work"' EXIT
 
-"$program" -root -quit -start 420 </dev/null
-import -window root "$out/usage-text.png"
-echo "$out/usage-text.png"
+shot() { # file, program arguments...
+  local file=$1
+  shift
+  "$program" -root -quit -bg '#000014' -fg '#ffd84a' "$@" </dev/null
+  import -window root "$file"
+}
+
+# A sunset over hills, in a few dozen colours, as wide as the source picture.
+convert -size 320x60 gradient:'#1a1050'-'#ff9a3c' \
+  \( -size 320x100 gradient:'#203860'-'#0a1420' \) -append \
+  -fill '#ffe27a' -draw 'circle 160,60 160,36' \
+  -fill '#2a1a30' -draw 'polygon 0,60 40,38 90,54 150,30 210,52 260,40 320,56 320,70 0,70' \
+  -fill '#ffb060' -draw 'rectangle 150,72 170,74' -draw 'rectangle 140,80 180,81' \
+  -colors 40 +dither "$work/sunset.xpm"
+
+start_server 640x480x24
+shot "$out/mode-blur.png" -start 420
+shot "$out/mode-noblur.png" -noblur -start 420
+shot "$out/mode-fill.png" -fill -start 420 -ly 60
+shot "$out/picture.png" -start 235 "Lumadrift flies pictures too:" "$work/sunset.xpm" \
+  "An XPM file is read with the XPM library" "and flown in its colours."
+stop_server
+
+# The animation: the same scroll, a frame every few rows, smaller.
+start_server 400x300x24
+frames=()
+for i in $(seq 0 35); do
+  frame=$work/frame-$(printf %03d "$i").png
+  shot "$frame" -width 30 -start $((280 + i * 4))
+  frames+=("$frame")
+done
+stop_server
+convert -delay 10 -loop 0 "${frames[@]}" -colors 16 -layers Optimize "$out/scroll.gif"
+
+rm -f "$out/usage-text.png"
+ls -l "$out"
