@@ -55,5 +55,4 @@ done
 stop_server
 convert -delay 10 -loop 0 "${frames[@]}" -colors 16 -layers Optimize "$out/scroll.gif"
 
-rm -f "$out/usage-text.png"
 ls -l "$out"
