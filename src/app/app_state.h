@@ -65,7 +65,7 @@ struct AppState {
   std::int64_t position;  // source row at the bottom edge
   PenCache* pens;
   SegmentList* segments;
-  Glyph* glyphs;  // 256 entries, only while build_content runs
+  Glyph* glyphs;        // 256 entries, only while build_content runs
   RowIndex* row_index;  // the display list by source row, for blur mode
 };
 

@@ -3,17 +3,12 @@
 # every file where the desktop expects it, and each file is sound.
 set -euo pipefail
 build_dir=$1
-stage=$(mktemp -d /tmp/lumadrift-install-XXXXXX)
-trap 'rm -rf "$stage"' EXIT
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=1
-}
+source "$(dirname "$0")/common.sh"
+make_work_dir install
 
 prefix=/opt/lumadrift-test
-DESTDIR=$stage cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-root=$stage$prefix
+DESTDIR=$work cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+root=$work$prefix
 expected=(
   bin/lumadrift
   share/man/man1/lumadrift.1.gz
@@ -25,7 +20,7 @@ expected=(
 for f in "${expected[@]}"; do
   [ -f "$root/$f" ] || fail "$f is not installed"
 done
-extra=$(cd "$stage" && find . -type f | sed "s|^\./${prefix#/}/||" | sort)
+extra=$(cd "$work" && find . -type f | sed "s|^\./${prefix#/}/||" | sort)
 [ "$extra" = "$(printf '%s\n' "${expected[@]}" | sort)" ] || fail "installed files differ: $extra"
 
 [ -x "$root/bin/lumadrift" ] || fail "the program is not executable"
@@ -41,13 +36,13 @@ zcat "$root/share/man/man1/lumadrift.1.gz" | cmp -s - "$(dirname "$0")/../../dat
 complete_words() {
   bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
            cd "$0"; _lumadrift; printf "%s\n" "${COMPREPLY[@]}"' \
-    "$stage" "$root/share/bash-completion/completions/lumadrift" "$@"
+    "$work" "$root/share/bash-completion/completions/lumadrift" "$@"
 }
 [ "$(complete_words lumadrift -len)" = $'-length-x\n-length-y' ] || fail "option completion"
 [ -z "$(complete_words lumadrift -sc '')" ] || fail "a number was completed"
 [ "$(complete_words lumadrift op)" = "opt" ] || fail "file completion"
 usage=$(dirname "$0")/../../data/usage.txt
-for option in $(sed -n '/^\tOPTIONS/,/KEY OPERATIONS/p' "$usage" | grep -oE '(^|[ ,])-[a-z][a-z-]*' | tr -d ' ,' | sort -u); do
+for option in $(usage_options "$usage" | grep -vx -- --); do
   complete_words lumadrift "$option" | grep -qx -- "$option" || fail "completion lacks $option"
 done
 

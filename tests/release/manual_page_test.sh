@@ -5,18 +5,14 @@ set -euo pipefail
 source_dir=$1
 page=$source_dir/data/lumadrift.1
 usage=$source_dir/data/usage.txt
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=1
-}
+source "$(dirname "$0")/common.sh"
 
 warnings=$(groff -man -ww -z "$page" 2>&1)
 [ -z "$warnings" ] || fail "groff warns: $warnings"
 
 # Options: every word of the usage text that begins with a dash, such as
 # -source-width or --, is in the page with each dash written as \-.
-options=$(grep -oE '(^|[ (,])--?[a-z][a-z-]*|(^|[ (,])--( |$)' "$usage" | tr -d ' (,' | sort -u)
+options=$(usage_options "$usage")
 [ "$(echo "$options" | wc -l)" -ge 30 ] || fail "too few options read from the usage text"
 for option in $options; do
   escaped=${option//-/\\-}

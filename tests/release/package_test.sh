@@ -3,13 +3,8 @@
 # the real runtime libraries, and a program that runs from it.
 set -euo pipefail
 build_dir=$1
-work=$(mktemp -d /tmp/lumadrift-package-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-failed=0
-fail() {
-  echo "FAIL: $*"
-  failed=1
-}
+source "$(dirname "$0")/common.sh"
+make_work_dir package
 
 (cd "$build_dir" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || {
   cat "$work/cpack.log"
