@@ -4,6 +4,7 @@
 // server's own polygon fill.
 #include "support/app_fixture.h"
 
+#include <cstring>
 #include <random>
 
 #include <X11/Xutil.h>
@@ -11,6 +12,7 @@
 #include "content/display_list.h"
 #include "render/draw_pass.h"
 #include "render/draw_step.h"
+#include "render/row_index.h"
 
 namespace {
 
@@ -160,3 +162,46 @@ TEST_F(RenderX, BoundedPolygonRowsMatchTheServersFill) {
 }
 
 }  // namespace
+
+namespace {
+
+bool same_pixels(XImage* a, XImage* b) {
+  std::size_t size = static_cast<std::size_t>(a->bytes_per_line) * a->height;
+  return a->bytes_per_line == b->bytes_per_line && std::memcmp(a->data, b->data, size) == 0;
+}
+
+}  // namespace
+
+// The program draws blur mode through the row index: the frame must be the
+// plain walk's to the pixel, near and far, with lines that step back up.
+TEST_F(RenderX, BlurThroughTheIndexDrawsThePlainWalksFrame) {
+  std::mt19937 random(11);
+  for (int line = 0; line < 400; ++line) {
+    for (int row = 0; row < 16; ++row) {
+      int x = 0;
+      for (int run = 0; run < 6; ++run) {
+        int length = 1 + static_cast<int>(random() % 40);
+        add(run % 2 == 1, length, length, 0);
+        x += length;
+      }
+      add(false, 1, -x, 1);
+    }
+    add(false, 1, 0, line % 7 == 0 ? -3 : 1);  // the line space, now and then negative
+  }
+  state.row_index = build_row_index(state.segments);
+  for (int length_y : {100, 7}) {
+    for (std::int64_t position : {0, 40, 300, 2000, 6000, 7000}) {
+      state.length_y = length_y;
+      state.position = position;
+      XImage* indexed = frame(draw_blur);
+      RowIndex* index = state.row_index;
+      state.row_index = nullptr;
+      XImage* plain = frame(draw_blur);
+      state.row_index = index;
+      EXPECT_GT(ink_pixels(plain), 0) << position;
+      EXPECT_TRUE(same_pixels(indexed, plain)) << "length_y " << length_y << " at " << position;
+      XDestroyImage(indexed);
+      XDestroyImage(plain);
+    }
+  }
+}
