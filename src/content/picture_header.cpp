@@ -7,7 +7,6 @@ namespace {
 
 using Stage = PictureHeaderScan::Stage;
 
-constexpr std::uint64_t kMaxSide = 32767;  // the widest pixmap a server makes
 constexpr std::uint64_t kSaturated = UINT64_MAX / 16;
 constexpr std::size_t kChunk = 4096;
 
@@ -70,7 +69,7 @@ bool picture_header_fits(const PictureHeaderScan& scan, std::uint64_t file_size)
   if (scan.stage != Stage::done) return false;
   std::uint64_t width = scan.values[0], height = scan.values[1];
   std::uint64_t colours = scan.values[2], chars = scan.values[3];
-  if (width > kMaxSide || height > kMaxSide || chars == 0) return false;
+  if (width > kMaxPictureSide || height > kMaxPictureSide || chars == 0) return false;
   // Every colour and every pixel is named by that many characters in the file.
   if (colours > file_size || chars > file_size) return false;
   return (width * height + colours) <= file_size / chars;

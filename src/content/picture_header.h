@@ -7,6 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The widest and tallest picture: the server's limit for a pixmap side. It
+// also keeps every run and row move of a picture inside the 16-bit segment
+// fields.
+constexpr std::uint64_t kMaxPictureSide = INT16_MAX;
+
 // Finds the first string of the file outside comments and reads its first
 // four numbers, a byte at a time so that a file can be fed in pieces.
 struct PictureHeaderScan {

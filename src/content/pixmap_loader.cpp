@@ -18,9 +18,6 @@ namespace {
 
 constexpr int kCloseness = 40000;  // accept a colour this near when the exact one is taken
 constexpr int kDescriptorNameSize = 32;
-// The server's limit for a pixmap side. It also keeps every run and row
-// move of a picture inside the 16-bit segment fields.
-constexpr unsigned kMaxPictureSide = INT16_MAX;
 
 // Makes the server-side pixmap of a picture read from a file. False when
 // the library cannot make it.
