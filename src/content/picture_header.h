@@ -12,17 +12,32 @@
 // fields.
 constexpr std::uint64_t kMaxPictureSide = INT16_MAX;
 
-// Finds the first string of the file outside comments and reads its first
-// four numbers, a byte at a time so that a file can be fed in pieces.
+// Finds the values string where the XPM library looks for it and reads its
+// first four numbers, a byte at a time so that a file can be fed in pieces.
+// The library takes the first two words of the first line as the file's
+// header, whatever they look like, and the values from the first string
+// after them outside comments. Whatever the library might read otherwise
+// (other spaces than blanks, bytes outside ASCII in the header, overlong
+// numbers) is refused.
 struct PictureHeaderScan {
-  enum class Stage : std::uint8_t { before_values, in_comment, in_values, done, failed };
-  Stage stage = Stage::before_values;
+  enum class Stage : std::uint8_t {
+    first_gap,
+    first_word,
+    second_gap,
+    second_word,
+    before_values,
+    in_comment,
+    in_values,
+    done,
+    failed
+  };
+  Stage stage = Stage::first_gap;
   char previous = 0;
-  int field = 0;                 // which number is being read
-  bool in_number = false;        // inside the digits of that number
-  std::uint64_t values[4] = {};  // width, height, colours, characters per pixel
+  std::uint32_t word_length = 0;  // characters of the header word, or digits of a number
+  char word[4] = {};              // the start of the second header word
+  int field = 0;                  // which number is being read
+  std::uint64_t values[4] = {};   // width, height, colours, characters per pixel
 };
-
 void scan_picture_header(PictureHeaderScan* scan, const char* bytes, std::size_t count);
 
 // True when the values read describe a picture that a file of file_size

@@ -7,8 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include <X11/xpm.h>
+
 #include "app/app_state.h"
 #include "content/display_list.h"
+#include "content/picture_header.h"
 #include "content/pixmap_loader.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
@@ -21,6 +24,20 @@ XServer server;
 AppState state{};
 Arguments arguments;
 std::string path;
+
+// Whatever the library reads from a file the header check lets through,
+// it reads with the sizes the check saw.
+void check_header_agrees(const std::uint8_t* data, std::size_t size) {
+  PictureHeaderScan scan;
+  scan_picture_header(&scan, reinterpret_cast<const char*>(data), size);
+  if (!picture_header_fits(scan, size)) return;
+  XpmImage image{};
+  if (XpmReadFileToXpmImage(path.c_str(), &image, nullptr) != XpmSuccess) return;
+  bool same = image.width == scan.values[0] && image.height == scan.values[1] &&
+              image.ncolors == scan.values[2] && image.cpp == scan.values[3];
+  XpmFreeXpmImage(&image);
+  if (!same) std::abort();
+}
 
 int pen_count() {
   int n = 0;
@@ -44,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!f) std::abort();
   std::fwrite(data, 1, size, f);
   std::fclose(f);
+  check_header_agrees(data, size);
 
   state.segments = new_segment_list();
   load_pixmap_file(&state, path.c_str());

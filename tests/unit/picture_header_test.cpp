@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -55,9 +56,35 @@ TEST(PictureHeader, RefusesMalformedValues) {
            "/* XPM */ /* never closed \"2 2 1 1\"",
            "/* XPM */ \"2 2 1 1",  // the string never ends
            "/* XPM */",            // no values at all
-           "/*/ \"2 2 1 1\" */",   // "/*/" opens a comment only
+           "/*/ \"2 2 1 1\" */",   // the header line is two words, the second XPM
+           "/* PNG */ \"2 2 1 1\"",
+           "\n/* XPM */ \"2 2 1 1\"",                    // the header is on the first line
+           "/*\nXPM */ \"2 2 1 1\"",                     // both words of it
+           "/* XPM\xa0*/ \"2 2 1 1\"",                   // in plain ASCII
+           "/* XPM */ \"2\n2 1 1\"",                     // the values on one line
+           "/* XPM */ \"000000000000000000002 2 1 1\"",  // an overlong number
        }) {
     EXPECT_FALSE(picture_header_fits(scan_whole(text), 1000)) << text;
+  }
+}
+
+// The values are where the XPM library finds them, not where a C reader
+// would: the header's own words are never a comment.
+TEST(PictureHeader, ReadsTheValuesTheLibraryReads) {
+  struct Case {
+    const char* text;
+    std::uint64_t width;
+  } cases[] = {
+      {"/** XPM\n\"44444 2 1 0\"\n\"c #1 XPM */\n{\"3 1 2 1\",", 44444},
+      {"/* XPM */\n/*/ \"2000 2 1 1\" */ \"3 1 2 1\"", 3},
+      {"/* XPM */\n/* a **/ \"3 1 2 1\"", 3},
+      {"\t/* XPM */ //* a \"9\" */ \"4 1 2 1\"", 4},
+      {"!! XPM  stuff\n\"5 1 2 1\"", 5},
+  };
+  for (const Case& c : cases) {
+    PictureHeaderScan scan = scan_whole(c.text);
+    ASSERT_EQ(scan.stage, PictureHeaderScan::Stage::done) << c.text;
+    EXPECT_EQ(scan.values[0], c.width) << c.text;
   }
 }
 
