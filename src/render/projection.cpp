@@ -54,20 +54,6 @@ std::int64_t round_x(double v) {
   return static_cast<std::int64_t>(t);
 }
 
-std::int64_t screen_x(const Projection& p, std::int64_t x, double e, double step) {
-  // Both ways agree to within a few units in the last place of the value;
-  // this margin is far wider.
-  constexpr double kMargin = 1e-7;
-  double from_centre = static_cast<double>(x - p.source_width / 2);
-  double t = from_centre * step + static_cast<double>(p.width / 2) + 0.5;
-  double fraction = t - std::floor(t);
-  double margin = kMargin * (1.0 + std::fabs(t));
-  if (fraction < margin || fraction > 1.0 - margin || !(std::fabs(t) < kFarCoordinate)) {
-    return round_x(project_x(p, x, e));
-  }
-  return static_cast<std::int64_t>(std::trunc(t));
-}
-
 RowKind row_kind(std::int16_t top, std::int16_t bottom) {
   if (top == bottom) return RowKind::kFlat;
   if (static_cast<int>(top) + 1 == bottom) return RowKind::kOneLine;
