@@ -93,7 +93,7 @@ struct XFrame {
     probe_pixels(&state);
     fill_text_like(state.segments, pen_for_pixel(&state, state.ink_pixel),
                    pen_for_pixel(&state, state.paper_pixel));
-    state.row_index = build_row_index(state.segments);
+    state.row_index = build_row_index(state.segments, state.paper_pixel);
     return true;
   }
 };
@@ -135,12 +135,12 @@ void BM_IndexedBlur(benchmark::State& state) {
   Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
   SegmentList* list = new_segment_list();
   fill_text_like(list, &ink, &paper);
-  RowIndex* index = build_row_index(list);
+  RowIndex* index = build_row_index(list, 0);
   Projection p{640, 480, 320, 320, 100, state.range(0)};
   CountingSink sink;
   for (auto _ : state) {
     blur_spans(p, *index, &index->frame);
-    walk_blur_spans(p, *index, index->frame, 0, sink);
+    walk_blur_spans(p, *index, index->frame, sink);
     benchmark::DoNotOptimize(sink.requests);
   }
   free_row_index(index);

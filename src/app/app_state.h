@@ -66,7 +66,7 @@ struct AppState {
   PenCache* pens;
   SegmentList* segments;
   Glyph* glyphs;        // 256 entries, only while build_content runs
-  RowIndex* row_index;  // the display list by source row, for blur mode
+  RowIndex* row_index;  // the display list by source row, for the draw passes
 };
 
 // The defaults of every setting; no other field is touched.

@@ -170,7 +170,7 @@ void build_content(AppState* state, int* argc, char** argv) {
   }
   free_glyphs(s);
   s->glyphs = nullptr;
-  s->row_index = build_row_index(s->segments);
+  s->row_index = build_row_index(s->segments, s->paper_pixel);
   show_message(s, "Now starting Lumadrift!");
   sleep(1);
 }

@@ -2,27 +2,67 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "content/display_list.h"
 
-RowIndex* build_row_index(const SegmentList* list) {
-  auto* index = new RowIndex;
-  index->lowest_row = 0;
+namespace {
+
+constexpr std::size_t kMaxPens = UINT16_MAX + 1;
+constexpr std::size_t kMaxRuns = UINT32_MAX;
+
+// The pen's number in the index, given it one if it has none yet.
+bool number_pen(RowIndex* index, std::unordered_map<const Pen*, std::uint16_t>* numbers,
+                const Pen* pen, std::uint16_t* number) {
+  auto found = numbers->find(pen);
+  if (found != numbers->end()) {
+    *number = found->second;
+    return true;
+  }
+  if (index->pens.size() == kMaxPens) return false;
+  *number = static_cast<std::uint16_t>(index->pens.size());
+  numbers->emplace(pen, *number);
+  index->pens.push_back(pen);
+  return true;
+}
+
+bool fill_index(RowIndex* index, const SegmentList* list) {
+  std::unordered_map<const Pen*, std::uint16_t> numbers;
   std::int64_t pen_x = 0, row = 0, reach = 0;
   bool open = false;
   for (const Segment* s = list->head; s; s = s->next) {
     if (!open) {
       reach = std::max(reach, row);
-      index->spans.push_back({s, nullptr, pen_x, row, reach});
+      index->spans.push_back({row, reach, static_cast<std::uint32_t>(index->runs.size())});
       open = true;
+    }
+    if (s->pen->pixel != index->paper_pixel) {
+      std::uint16_t pen;
+      if (pen_x < INT32_MIN || pen_x > INT32_MAX || index->runs.size() == kMaxRuns ||
+          !number_pen(index, &numbers, s->pen, &pen)) {
+        return false;
+      }
+      index->runs.push_back({static_cast<std::int32_t>(pen_x), s->length, pen});
     }
     pen_x += s->advance_x;
     if (s->advance_y != 0) {
       row += s->advance_y;
       index->lowest_row = std::min(index->lowest_row, row);
-      index->spans.back().end = s->next;
       open = false;
     }
+  }
+  return index->spans.size() <= kMaxRuns;
+}
+
+}  // namespace
+
+RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel) {
+  auto* index = new RowIndex;
+  index->paper_pixel = paper_pixel;
+  index->lowest_row = 0;
+  if (!fill_index(index, list)) {
+    delete index;
+    return nullptr;
   }
   std::vector<std::uint32_t>& by_row = index->by_row;
   by_row.resize(index->spans.size());
@@ -30,6 +70,8 @@ RowIndex* build_row_index(const SegmentList* list) {
   std::stable_sort(by_row.begin(), by_row.end(), [&](std::uint32_t a, std::uint32_t b) {
     return index->spans[a].row < index->spans[b].row;
   });
+  index->runs.shrink_to_fit();
+  index->spans.shrink_to_fit();
   return index;
 }
 
@@ -73,15 +115,19 @@ std::int64_t last_reaching(const Projection& p, int k, std::int64_t estimate, st
 
 }  // namespace
 
-bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans) {
-  spans->clear();
-  if (p.length_y < 1) return false;
-  if (p.position < 0 || index.spans.empty() || !has_horizontal_scale(p)) return true;
+std::uint32_t reached_spans(const Projection& p, const RowIndex& index) {
   // The walk stops after the first span that takes the pen below the bottom
   // row: the spans it reaches are those whose reach is at most the position.
   auto stop = std::upper_bound(index.spans.begin(), index.spans.end(), p.position,
                                [](std::int64_t pos, const RowSpan& s) { return pos < s.reach; });
-  auto reached = static_cast<std::uint32_t>(stop - index.spans.begin());
+  return static_cast<std::uint32_t>(stop - index.spans.begin());
+}
+
+bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans) {
+  spans->clear();
+  if (p.length_y < 1) return false;
+  if (p.position < 0 || index.spans.empty() || !has_horizontal_scale(p)) return true;
+  std::uint32_t reached = reached_spans(p, index);
   // The farthest row drawn: rows above row 0 lie further away than it.
   std::int64_t farthest;
   if (__builtin_sub_overflow(p.position, index.lowest_row, &farthest)) farthest = INT64_MAX;

@@ -1,8 +1,10 @@
-// An index of the display list by source row, built once after compilation,
-// so that blur mode can go straight to the rows that draw something. Far
-// away most rows are thinner than a pixel row and round to nothing in blur
-// mode; the few that do leave a mark are found from the projection alone, and
-// the index gives where their segments begin, with the pen's x there.
+// An index of the display list by source row, built once after compilation.
+// It keeps the list's ink in a compact form, one small record per segment
+// that is not in the paper colour, grouped by the source row it is drawn in,
+// so that a pass reads a few bytes per run instead of following the chain
+// through paper runs. Blur mode goes further: far away most rows are thinner
+// than a pixel row and draw nothing in it, and the few that leave a mark are
+// found from the projection alone, without visiting the rest.
 #pragma once
 
 #include <cstdint>
@@ -12,53 +14,80 @@
 #include "render/draw_step.h"
 #include "render/projection.h"
 
-// A run of consecutive segments that all begin in one source row: it ends
-// with the segment that moves the pen to another row (or with the list).
+// A segment that is not in the paper colour.
+struct InkRun {
+  std::int32_t x;       // source x of its first pixel
+  std::int16_t length;  // source pixels
+  std::uint16_t pen;    // in RowIndex::pens
+};
+
+// The consecutive segments that all begin in one source row: it ends with
+// the segment that moves the pen to another row (or with the list).
 struct RowSpan {
-  const Segment* first;
-  const Segment* end;  // the next span's first segment, or null
-  std::int64_t pen_x;  // source x at `first`
-  std::int64_t row;    // source row of every segment in the span
-  std::int64_t reach;  // the largest row of this span and all spans before it
+  std::int64_t row;         // source row of every segment in the span
+  std::int64_t reach;       // the largest row of this span and all spans before it
+  std::uint32_t first_run;  // its ink runs, up to the next span's first
 };
 
 struct RowIndex {
   std::vector<RowSpan> spans;         // in list order
+  std::vector<InkRun> runs;           // in list order
+  std::vector<const Pen*> pens;       // not owned
+  unsigned long paper_pixel;          // the colour left out of `runs`
   std::vector<std::uint32_t> by_row;  // span numbers ordered by row, then list order
   std::int64_t lowest_row;            // rows above row 0 come from negative advances
   std::vector<std::uint32_t> frame;   // the spans of the frame being drawn; kept, so
                                       // that a frame allocates nothing once warm
 };
 
-RowIndex* build_row_index(const SegmentList* list);
+// Null when the list does not fit the compact form (a pen x beyond 32 bits,
+// more pens or runs than it counts); the passes then walk the list itself.
+RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel);
 void free_row_index(RowIndex* index);
 
+// How many spans, from the first, the walk reaches before it stops at the
+// first segment that moves the pen below the row at the bottom edge.
+std::uint32_t reached_spans(const Projection& p, const RowIndex& index);
+
 // The spans that blur mode must visit for a frame, in list order: those in
-// rows that are not flat, among the spans the walk reaches before it stops.
-// False when the projection is not one the index serves (a bottom edge at or
-// behind the viewer); the plain walk is then the way.
+// rows that are not flat, among the spans the walk reaches. False when the
+// projection is not one that this search serves (a bottom edge at or behind
+// the viewer); walk_ink_runs then draws the frame.
 bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans);
 
-// Blur mode's walk over the spans that blur_spans chose: the same requests,
-// in the same order, as the plain walk makes.
+// The ink of span i, drawn in its row as the walk draws it.
+template <Mode mode, class Sink>
+void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink& sink,
+               Requests<Sink>& out) {
+  const RowSpan& span = index.spans[i];
+  std::int64_t d;
+  if (__builtin_sub_overflow(p.position, span.row, &d)) return;  // unreachably far
+  RowEdges row = row_edges(p, d);
+  if (!row.finite) return;
+  std::uint32_t end = i + 1 < index.spans.size() ? index.spans[i + 1].first_run : index.runs.size();
+  for (std::uint32_t r = span.first_run; r < end; ++r) {
+    const InkRun& run = index.runs[r];
+    sink.use(index.pens[run.pen]);
+    if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, run.x, run.length, out);
+    if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, run.x, run.length, out);
+    if constexpr (mode == Mode::kFill) draw_step_fill(p, row, run.x, run.length, out);
+  }
+}
+
+// Every span the walk reaches, in list order: the requests of the walk.
+template <Mode mode, class Sink>
+void walk_ink_runs(const Projection& p, const RowIndex& index, Sink& sink) {
+  if (p.position < 0 || !has_horizontal_scale(p)) return;
+  Requests<Sink> out{sink, p.width, p.height};
+  std::uint32_t reached = reached_spans(p, index);
+  for (std::uint32_t i = 0; i < reached; ++i) walk_span<mode>(p, index, i, sink, out);
+}
+
+// Blur mode over the spans that blur_spans chose: the same requests, in the
+// same order, as the walk makes.
 template <class Sink>
 void walk_blur_spans(const Projection& p, const RowIndex& index,
-                     const std::vector<std::uint32_t>& spans, unsigned long paper_pixel,
-                     Sink& sink) {
+                     const std::vector<std::uint32_t>& spans, Sink& sink) {
   Requests<Sink> out{sink, p.width, p.height};
-  for (std::uint32_t i : spans) {
-    const RowSpan& span = index.spans[i];
-    std::int64_t d;
-    if (__builtin_sub_overflow(p.position, span.row, &d)) continue;
-    RowEdges row = row_edges(p, d);
-    if (!row.finite) continue;
-    std::int64_t pen_x = span.pen_x;
-    for (const Segment* s = span.first; s != span.end; s = s->next) {
-      if (s->pen->pixel != paper_pixel) {
-        sink.use(s->pen);
-        draw_step_blur(p, row, pen_x, s->length, out);
-      }
-      pen_x += s->advance_x;
-    }
-  }
+  for (std::uint32_t i : spans) walk_span<Mode::kBlur>(p, index, i, sink, out);
 }

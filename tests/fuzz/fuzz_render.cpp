@@ -9,6 +9,7 @@
 #include "content/display_list.h"
 #include "render/row_index.h"
 #include "render/walk.h"
+#include "support/hashing_sink.h"
 
 namespace {
 
@@ -32,44 +33,6 @@ struct CheckingSink {
   }
   void rectangle(int x, int y, int w, int h) {
     if (x < 0 || y < 0 || w < 1 || h != 1 || x + w > width || y >= height) std::abort();
-  }
-};
-
-// Folds every request into one number, to compare two passes.
-struct HashingSink {
-  std::uint64_t hash = 1469598103934665603ull;
-  void mix(long v) { hash = (hash ^ static_cast<std::uint64_t>(v)) * 1099511628211ull; }
-  long pixel = 0;
-  void use(const Pen* pen) { pixel = static_cast<long>(pen->pixel); }
-  void point(int x, int y) {
-    mix(1);
-    mix(pixel);
-    mix(x);
-    mix(y);
-  }
-  void line(int x1, int y1, int x2, int y2) {
-    mix(2);
-    mix(pixel);
-    mix(x1);
-    mix(y1);
-    mix(x2);
-    mix(y2);
-  }
-  void polygon(const ScreenPoint* points, int count) {
-    mix(3);
-    mix(pixel);
-    for (int i = 0; i < count; ++i) {
-      mix(points[i].x);
-      mix(points[i].y);
-    }
-  }
-  void rectangle(int x, int y, int w, int h) {
-    mix(4);
-    mix(pixel);
-    mix(x);
-    mix(y);
-    mix(w);
-    mix(h);
   }
 };
 
@@ -120,15 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   walk_segments<Mode::kNoblur>(p, list->head, 0, sink);
   walk_segments<Mode::kFill>(p, list->head, 0, sink);
 
-  // Blur mode through the row index makes the requests of the plain walk.
-  RowIndex* index = build_row_index(list);
-  HashingSink plain, indexed;
-  walk_segments<Mode::kBlur>(p, list->head, 0, plain);
-  if (blur_spans(p, *index, &index->frame)) {
-    walk_blur_spans(p, *index, index->frame, 0, indexed);
-    if (indexed.hash != plain.hash) std::abort();
+  // Every mode through the row index makes the requests of the plain walk.
+  if (RowIndex* index = build_row_index(list, paper.pixel)) {
+    HashingSink plain[3], indexed[3];
+    walk_segments<Mode::kBlur>(p, list->head, paper.pixel, plain[0]);
+    walk_segments<Mode::kNoblur>(p, list->head, paper.pixel, plain[1]);
+    walk_segments<Mode::kFill>(p, list->head, paper.pixel, plain[2]);
+    if (blur_spans(p, *index, &index->frame)) {
+      walk_blur_spans(p, *index, index->frame, indexed[0]);
+    } else {
+      walk_ink_runs<Mode::kBlur>(p, *index, indexed[0]);
+    }
+    walk_ink_runs<Mode::kNoblur>(p, *index, indexed[1]);
+    walk_ink_runs<Mode::kFill>(p, *index, indexed[2]);
+    for (int m = 0; m < 3; ++m) {
+      if (!(indexed[m] == plain[m])) std::abort();
+    }
+    free_row_index(index);
   }
-  free_row_index(index);
   free_segment_list(list);
   return 0;
 }

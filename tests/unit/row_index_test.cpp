@@ -1,4 +1,4 @@
-// Blur mode through the row index makes exactly the requests of the plain
+// Every mode through the row index makes exactly the requests of the plain
 // walk: for many positions and projections, for lists with negative line
 // spaces that move the pen back up, and for lists that end without a row move.
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include "content/display_list.h"
 #include "render/row_index.h"
 #include "render/walk.h"
-#include "support/recording_sink.h"
+#include "support/hashing_sink.h"
 
 namespace {
 
@@ -48,35 +48,44 @@ void make_lines(Material* m, int lines, int line_height, int line_space, unsigne
   }
 }
 
-struct Frames {
-  std::vector<std::string> requests;
-  std::vector<unsigned long> pens;
-  bool operator==(const Frames&) const = default;
-};
-
-Frames plain(const Projection& p, const Material& m) {
-  RecordingSink sink;
-  walk_segments<Mode::kBlur>(p, m.list->head, 0, sink);
-  return {sink.requests, sink.pens};
+template <Mode mode>
+HashingSink plain(const Projection& p, const Material& m) {
+  HashingSink sink;
+  walk_segments<mode>(p, m.list->head, 0, sink);
+  return sink;
 }
 
-Frames indexed(const Projection& p, RowIndex* index) {
-  RecordingSink sink;
+template <Mode mode>
+HashingSink through_runs(const Projection& p, const RowIndex& index) {
+  HashingSink sink;
+  walk_ink_runs<mode>(p, index, sink);
+  return sink;
+}
+
+HashingSink through_blur_spans(const Projection& p, RowIndex* index) {
+  HashingSink sink;
   EXPECT_TRUE(blur_spans(p, *index, &index->frame));
-  walk_blur_spans(p, *index, index->frame, 0, sink);
-  return {sink.requests, sink.pens};
+  walk_blur_spans(p, *index, index->frame, sink);
+  return sink;
+}
+
+void expect_same(const HashingSink& got, const HashingSink& want, const char* how) {
+  EXPECT_EQ(got.requests, want.requests) << how;
+  EXPECT_TRUE(got == want) << how;
 }
 
 void expect_same_frames(const Material& m, const std::vector<Projection>& views) {
-  RowIndex* index = build_row_index(m.list);
+  RowIndex* index = build_row_index(m.list, 0);
+  ASSERT_NE(index, nullptr);
   for (const Projection& p : views) {
     SCOPED_TRACE("view " + std::to_string(p.width) + "x" + std::to_string(p.height) + " lx " +
                  std::to_string(p.length_x) + " ly " + std::to_string(p.length_y) + " position " +
                  std::to_string(p.position));
-    Frames want = plain(p, m);
-    Frames got = indexed(p, index);
-    ASSERT_EQ(got.requests.size(), want.requests.size());
-    EXPECT_TRUE(got == want);
+    HashingSink blur = plain<Mode::kBlur>(p, m);
+    expect_same(through_blur_spans(p, index), blur, "blur, far rows skipped");
+    expect_same(through_runs<Mode::kBlur>(p, *index), blur, "blur");
+    expect_same(through_runs<Mode::kNoblur>(p, *index), plain<Mode::kNoblur>(p, m), "noblur");
+    expect_same(through_runs<Mode::kFill>(p, *index), plain<Mode::kFill>(p, m), "fill");
   }
   free_row_index(index);
 }
@@ -96,7 +105,7 @@ std::vector<Projection> views(long rows, unsigned seed) {
   return all;
 }
 
-TEST(RowIndex, BlurThroughTheIndexMakesTheRequestsOfTheWalk) {
+TEST(RowIndex, EveryModeThroughTheIndexMakesTheRequestsOfTheWalk) {
   Material m;
   make_lines(&m, 120, 16, 1, 1);
   expect_same_frames(m, views(m.rows, 2));
@@ -125,7 +134,8 @@ TEST(RowIndex, PicturesRowsAndAnUnfinishedLastRow) {
 
 TEST(RowIndex, EmptyListsAndProjectionsItDoesNotServe) {
   Material empty;
-  RowIndex* index = build_row_index(empty.list);
+  RowIndex* index = build_row_index(empty.list, 0);
+  ASSERT_NE(index, nullptr);
   EXPECT_TRUE(blur_spans({640, 480, 320, 320, 100, 5}, *index, &index->frame));
   EXPECT_TRUE(index->frame.empty());
   EXPECT_FALSE(blur_spans({640, 480, 320, 320, 0, 5}, *index, &index->frame));
@@ -136,12 +146,38 @@ TEST(RowIndex, EmptyListsAndProjectionsItDoesNotServe) {
 TEST(RowIndex, DeepInALongTextOnlyAFewSpansAreVisited) {
   Material m;
   make_lines(&m, 2000, 16, 1, 7);
-  RowIndex* index = build_row_index(m.list);
+  RowIndex* index = build_row_index(m.list, 0);
   Projection p{640, 480, 320, 320, 100, m.rows};
   ASSERT_TRUE(blur_spans(p, *index, &index->frame));
   EXPECT_LT(index->frame.size(), 700u);  // of 32,000 rows
   EXPECT_GT(index->frame.size(), 100u);
   free_row_index(index);
+}
+
+// What the compact runs cannot hold leaves the list without an index, and
+// the passes walk the list itself.
+TEST(RowIndex, NoIndexForAListBeyondTheCompactForm) {
+  Material far;
+  for (int i = 0; i < 65540; ++i) far.add(0, 0, INT16_MAX, 0);  // past 2^31 pixels
+  far.add(1, 3, 3, 1);
+  EXPECT_EQ(build_row_index(far.list, 0), nullptr);
+
+  std::vector<Pen> pens(UINT16_MAX + 2);
+  SegmentList* many = new_segment_list();
+  for (unsigned long i = 0; i < pens.size(); ++i) {
+    pens[i] = {nullptr, i + 1, nullptr, nullptr};
+    append_segment(many, new_segment(1, &pens[i], 1, 0));
+  }
+  EXPECT_EQ(build_row_index(many, 0), nullptr);
+  pens.pop_back();
+  free_segment_list(many);
+  many = new_segment_list();
+  for (Pen& pen : pens) append_segment(many, new_segment(1, &pen, 1, 0));
+  RowIndex* index = build_row_index(many, 0);
+  ASSERT_NE(index, nullptr);
+  EXPECT_EQ(index->pens.size(), pens.size());
+  free_row_index(index);
+  free_segment_list(many);
 }
 
 }  // namespace

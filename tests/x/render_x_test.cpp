@@ -172,9 +172,9 @@ bool same_pixels(XImage* a, XImage* b) {
 
 }  // namespace
 
-// The program draws blur mode through the row index: the frame must be the
-// plain walk's to the pixel, near and far, with lines that step back up.
-TEST_F(RenderX, BlurThroughTheIndexDrawsThePlainWalksFrame) {
+// The program draws through the row index: in every mode the frame must be
+// the plain walk's to the pixel, near and far, with lines that step back up.
+TEST_F(RenderX, TheIndexDrawsThePlainWalksFrame) {
   std::mt19937 random(11);
   for (int line = 0; line < 400; ++line) {
     for (int row = 0; row < 16; ++row) {
@@ -188,20 +188,23 @@ TEST_F(RenderX, BlurThroughTheIndexDrawsThePlainWalksFrame) {
     }
     add(false, 1, 0, line % 7 == 0 ? -3 : 1);  // the line space, now and then negative
   }
-  state.row_index = build_row_index(state.segments);
-  for (int length_y : {100, 7}) {
-    for (std::int64_t position : {0, 40, 300, 2000, 6000, 7000}) {
-      state.length_y = length_y;
-      state.position = position;
-      XImage* indexed = frame(draw_blur);
-      RowIndex* index = state.row_index;
-      state.row_index = nullptr;
-      XImage* plain = frame(draw_blur);
-      state.row_index = index;
-      EXPECT_GT(ink_pixels(plain), 0) << position;
-      EXPECT_TRUE(same_pixels(indexed, plain)) << "length_y " << length_y << " at " << position;
-      XDestroyImage(indexed);
-      XDestroyImage(plain);
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
+  ASSERT_NE(state.row_index, nullptr);
+  for (auto pass : {draw_blur, draw_noblur, draw_fill}) {
+    for (int length_y : {100, 7}) {
+      for (std::int64_t position : {0, 40, 300, 2000, 6000, 7000}) {
+        state.length_y = length_y;
+        state.position = position;
+        XImage* indexed = frame(pass);
+        RowIndex* index = state.row_index;
+        state.row_index = nullptr;
+        XImage* plain = frame(pass);
+        state.row_index = index;
+        EXPECT_GT(ink_pixels(plain), 0) << position;
+        EXPECT_TRUE(same_pixels(indexed, plain)) << "length_y " << length_y << " at " << position;
+        XDestroyImage(indexed);
+        XDestroyImage(plain);
+      }
     }
   }
 }
