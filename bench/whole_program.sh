@@ -62,6 +62,9 @@ scenario "20,000 lines, row 170,000" 100 170000 "$work/listing-20000.txt"
 scenario "20,000 lines, row 340,000" 100 340000 "$work/listing-20000.txt"
 scenario "picture 320 x 400, 256 colours, row 300" 600 300 "$work/picture.xpm"
 
+# Figures of earlier versions, kept under their own heading below the table.
+history=$(sed -n '/^## Earlier figures/,$p' docs/performance.md 2>/dev/null || true)
+
 large=$(measure blur 300 10 "$work/listing-20000.txt")
 idle=$(measure idle 300 30 "$work/listing-2000.txt")
 
@@ -83,5 +86,9 @@ idle=$(measure idle 300 30 "$work/listing-2000.txt")
   echo "peak memory $(field peak_kb "$large") kB, $(field bytes_per_segment "$large") bytes per segment."
   echo
   echo "Idle (\`-scroll 0\`): the program uses $(field client_cpu_percent "$idle") % of one core."
+  if [ -n "$history" ]; then
+    echo
+    printf '%s\n' "$history"
+  fi
 } >docs/performance.md
 echo docs/performance.md

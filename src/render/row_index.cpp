@@ -26,7 +26,22 @@ bool number_pen(RowIndex* index, std::unordered_map<const Pen*, std::uint16_t>* 
   return true;
 }
 
+// Sized once before filling: with tens of millions of runs, growing by
+// doubling would for a while hold half as much again as the index needs.
+void reserve_index(RowIndex* index, const SegmentList* list) {
+  std::size_t spans = 0, runs = 0;
+  bool open = false;
+  for (const Segment* s = list->head; s; s = s->next) {
+    if (!open) ++spans;
+    open = s->advance_y == 0;
+    if (s->pen->pixel != index->paper_pixel) ++runs;
+  }
+  index->spans.reserve(spans);
+  index->runs.reserve(runs);
+}
+
 bool fill_index(RowIndex* index, const SegmentList* list) {
+  reserve_index(index, list);
   std::unordered_map<const Pen*, std::uint16_t> numbers;
   std::int64_t pen_x = 0, row = 0, reach = 0;
   bool open = false;
@@ -70,8 +85,6 @@ RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel) {
   std::stable_sort(by_row.begin(), by_row.end(), [&](std::uint32_t a, std::uint32_t b) {
     return index->spans[a].row < index->spans[b].row;
   });
-  index->runs.shrink_to_fit();
-  index->spans.shrink_to_fit();
   return index;
 }
 
