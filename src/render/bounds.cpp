@@ -30,10 +30,6 @@ std::int64_t edge_column(std::int64_t x_top, std::int64_t x_bottom, int top, int
 
 }  // namespace
 
-bool fits_x(std::int64_t x) {
-  return x >= INT16_MIN && x <= INT16_MAX;
-}
-
 bool band_span(const Band& band, int y, std::int64_t* first, std::int64_t* end) {
   int top = band.top, bottom = band.bottom;
   if (top == bottom || y < std::min(top, bottom) || y >= std::max(top, bottom)) return false;

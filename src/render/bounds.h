@@ -7,7 +7,10 @@
 
 #include <cstdint>
 
-bool fits_x(std::int64_t x);  // within the 16-bit coordinate range
+// Within the 16-bit coordinate range.
+inline bool fits_x(std::int64_t x) {
+  return x >= INT16_MIN && x <= INT16_MAX;
+}
 
 // A segment's band on the screen: the four corners share two screen rows.
 struct Band {

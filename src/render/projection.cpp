@@ -53,9 +53,3 @@ std::int64_t round_x(double v) {
   if (t > kFarCoordinate) return static_cast<std::int64_t>(kFarCoordinate);
   return static_cast<std::int64_t>(t);
 }
-
-RowKind row_kind(std::int16_t top, std::int16_t bottom) {
-  if (top == bottom) return RowKind::kFlat;
-  if (static_cast<int>(top) + 1 == bottom) return RowKind::kOneLine;
-  return RowKind::kTall;
-}

@@ -49,7 +49,11 @@ std::int16_t round_row(double v);
 // far outside any frame.
 std::int64_t round_x(double v);
 
-RowKind row_kind(std::int16_t top, std::int16_t bottom);
+inline RowKind row_kind(std::int16_t top, std::int16_t bottom) {
+  if (top == bottom) return RowKind::kFlat;
+  if (static_cast<int>(top) + 1 == bottom) return RowKind::kOneLine;
+  return RowKind::kTall;
+}
 
 // round_x(project_x(p, x, e)) without a division: the x is found from the
 // boundary's step, and only when that lands so near a rounding boundary that
