@@ -4,9 +4,14 @@
 // frames while the CPU time of this process and of the server is taken.
 //
 //   frame_rate MODE START FRAMES [material...]     MODE: blur, noblur, fill or idle
+//                                                  or blur-floor, noblur-floor, fill-floor
 //
 // Prints one line of key=value pairs. With "idle" the scroll is stopped and
-// the program is left idle for FRAMES tenths of a second.
+// the program is left idle for FRAMES tenths of a second. A "-floor" mode
+// records the requests of the start position's frame once and then only
+// sends them again for every frame, with the frame's own fill, show and
+// flush: what the program would spend on a frame if computing the requests
+// cost nothing.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -21,6 +26,8 @@
 #include "app/frame_loop.h"
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "render/walk.h"
+#include "render/xlib_sink.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
 
@@ -62,6 +69,75 @@ long peak_kb() {
   return usage.ru_maxrss;
 }
 
+struct Request {
+  enum Kind : std::uint8_t { kPoint, kLine, kPolygon, kRectangle } kind;
+  std::uint8_t count;  // corners of a polygon
+  const Pen* pen;
+  std::int16_t v[8];
+};
+
+struct RequestRecorder {
+  std::vector<Request>* out;
+  const Pen* pen = nullptr;
+  void add(Request::Kind kind, std::initializer_list<int> values) {
+    Request r{kind, 0, pen, {}};
+    for (int v : values) r.v[r.count++] = static_cast<std::int16_t>(v);
+    out->push_back(r);
+  }
+  void use(const Pen* p) { pen = p; }
+  void point(int x, int y) { add(Request::kPoint, {x, y}); }
+  void line(int x1, int y1, int x2, int y2) { add(Request::kLine, {x1, y1, x2, y2}); }
+  void polygon(const ScreenPoint* points, int n) {
+    Request r{Request::kPolygon, static_cast<std::uint8_t>(n), pen, {}};
+    for (int i = 0; i < n; ++i) {
+      r.v[2 * i] = points[i].x;
+      r.v[2 * i + 1] = points[i].y;
+    }
+    out->push_back(r);
+  }
+  void rectangle(int x, int y, int w, int h) { add(Request::kRectangle, {x, y, w, h}); }
+};
+
+std::vector<Request> record_frame(const AppState& s, const std::string& mode) {
+  std::vector<Request> requests;
+  RequestRecorder recorder{&requests};
+  Projection p{s.width, s.height, s.source_width, s.length_x, s.length_y, s.position};
+  const Segment* head = s.segments->head;
+  if (mode == "blur") walk_segments<Mode::kBlur>(p, head, s.paper_pixel, recorder);
+  if (mode == "noblur") walk_segments<Mode::kNoblur>(p, head, s.paper_pixel, recorder);
+  if (mode == "fill") walk_segments<Mode::kFill>(p, head, s.paper_pixel, recorder);
+  return requests;
+}
+
+// A frame as frame_step draws it, with the recorded requests for the pass.
+void send_frame(AppState* s, const std::vector<Request>& requests) {
+  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+  {
+    XlibSink sink(s->display, s->frame_pixmap);
+    for (const Request& r : requests) {
+      sink.use(r.pen);
+      const std::int16_t* v = r.v;
+      switch (r.kind) {
+        case Request::kPoint:
+          sink.point(v[0], v[1]);
+          break;
+        case Request::kLine:
+          sink.line(v[0], v[1], v[2], v[3]);
+          break;
+        case Request::kPolygon:
+          sink.polygon(reinterpret_cast<const ScreenPoint*>(v), r.count);
+          break;
+        case Request::kRectangle:
+          sink.rectangle(v[0], v[1], v[2], v[3]);
+          break;
+      }
+    }
+  }
+  XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
+  XClearWindow(s->display, s->view_window);
+  XFlush(s->display);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +146,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string mode = argv[1];
+  bool floor = mode.size() > 6 && mode.ends_with("-floor");
+  if (floor) mode.resize(mode.size() - 6);
   long frames = std::atol(argv[3]);
   std::vector<std::string> args = {"-st", argv[2], "-wt", "0"};
   args.push_back(mode == "noblur" ? "-nb" : mode == "fill" ? "-fill" : "-b");
@@ -91,11 +169,19 @@ int main(int argc, char** argv) {
   long segments = segment_count(state);
   long after_kb = peak_kb();
 
+  std::vector<Request> requests;
+  if (floor) requests = record_frame(state, mode);
   frame_step(&state);  // the first frame, not counted
   XSync(state.display, False);
   double client0 = cpu_seconds(), server0 = server_cpu_seconds(server.xvfb_pid);
   clock_gettime(CLOCK_MONOTONIC, &t0);
-  for (long i = 0; i < frames; ++i) frame_step(&state);
+  for (long i = 0; i < frames; ++i) {
+    if (floor) {
+      send_frame(&state, requests);
+    } else {
+      frame_step(&state);
+    }
+  }
   XSync(state.display, False);
   clock_gettime(CLOCK_MONOTONIC, &t1);
   double wall = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9;

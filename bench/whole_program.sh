@@ -3,8 +3,10 @@
 # drawing mode the frame loop runs a fixed number of frames scrolling with
 # -wait 0 against a private Xvfb, and the frames per second and the CPU
 # milliseconds per frame of the program and of the X server are taken
-# (bench/frame_rate.cpp). Also compile time, segments and peak memory for the
-# large text, and CPU use when idle. Writes docs/performance.md.
+# (bench/frame_rate.cpp), and the same with the requests only sent, not
+# computed (the floor of the program's share). Also compile time, segments
+# and peak memory for the large text, and CPU use when idle. Writes
+# docs/performance.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
@@ -43,15 +45,22 @@ measure() {  # mode start frames material...
 }
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+
 rows=()
 scenario() {  # label frames start material...
   local label=$1 frames=$2 start=$3
   shift 3
   for mode in blur noblur fill; do
-    local line
+    local line floor client server floor_client
     line=$(measure "$mode" "$start" "$frames" "$@")
-    rows+=("| $label | $mode | $(field fps "$line") | $(field client_ms_per_frame "$line") | $(field server_ms_per_frame "$line") |")
+    floor=$(measure "$mode-floor" "$start" "$frames" "$@")
+    client=$(field client_ms_per_frame "$line")
+    server=$(field server_ms_per_frame "$line")
+    floor_client=$(field client_ms_per_frame "$floor")
+    rows+=("| $label | $mode | $(field fps "$line") | $client | $server | $(ratio "$client" "$server") | $floor_client | $(ratio "$floor_client" "$(field server_ms_per_frame "$floor")") |")
     echo "$label $mode: $line" >&2
+    echo "$label $mode, floor: $floor" >&2
   done
 }
 
@@ -76,10 +85,13 @@ idle=$(measure idle 300 30 "$work/listing-2000.txt")
   echo "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo), $(uname -sr), Xvfb at 640 x 480 x 24."
   echo
   echo "Each row scrolls with \`-wait 0\` from the start row given; CPU is per drawn frame,"
-  echo "for the program and for the X server separately."
+  echo "for the program and for the X server separately. The floor is what the program"
+  echo "spends on a frame when it only sends the requests of the start row's frame again,"
+  echo "recorded beforehand, with the frame's fill, show and flush: the part of its cost"
+  echo "that no faster computation of the requests can remove."
   echo
-  echo "| Material | Mode | Frames/s | Program CPU ms/frame | X server CPU ms/frame |"
-  echo "|---|---|---|---|---|"
+  echo "| Material | Mode | Frames/s | Program CPU ms/frame | X server CPU ms/frame | Program / server | Floor: program CPU ms/frame | Floor / server |"
+  echo "|---|---|---|---|---|---|---|---|"
   printf '%s\n' "${rows[@]}"
   echo
   echo "Compiling the 20,000-line text: $(field compile_s "$large") s, $(field segments "$large") segments,"
