@@ -38,6 +38,7 @@ struct PictureHeaderScan {
   int field = 0;                  // which number is being read
   std::uint64_t values[4] = {};   // width, height, colours, characters per pixel
 };
+
 void scan_picture_header(PictureHeaderScan* scan, const char* bytes, std::size_t count);
 
 // True when the values read describe a picture that a file of file_size
