@@ -43,6 +43,8 @@ void reserve_index(RowIndex* index, const SegmentList* list) {
 bool fill_index(RowIndex* index, const SegmentList* list) {
   reserve_index(index, list);
   std::unordered_map<const Pen*, std::uint16_t> numbers;
+  const Pen* last_pen = nullptr;  // text keeps to one or two pens for long
+  std::uint16_t last_number = 0;
   std::int64_t pen_x = 0, row = 0, reach = 0;
   bool open = false;
   for (const Segment* s = list->head; s; s = s->next) {
@@ -52,12 +54,12 @@ bool fill_index(RowIndex* index, const SegmentList* list) {
       open = true;
     }
     if (s->pen->pixel != index->paper_pixel) {
-      std::uint16_t pen;
-      if (pen_x < INT32_MIN || pen_x > INT32_MAX || index->runs.size() == kMaxRuns ||
-          !number_pen(index, &numbers, s->pen, &pen)) {
-        return false;
+      if (pen_x < INT32_MIN || pen_x > INT32_MAX || index->runs.size() == kMaxRuns) return false;
+      if (s->pen != last_pen) {
+        if (!number_pen(index, &numbers, s->pen, &last_number)) return false;
+        last_pen = s->pen;
       }
-      index->runs.push_back({static_cast<std::int32_t>(pen_x), s->length, pen});
+      index->runs.push_back({static_cast<std::int32_t>(pen_x), s->length, last_number});
     }
     pen_x += s->advance_x;
     if (s->advance_y != 0) {
