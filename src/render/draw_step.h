@@ -145,3 +145,12 @@ void draw_step_fill(const Projection& p, const RowEdges& row, std::int64_t pen_x
     out.point(b.bottom_end, b.bottom);
   }
 }
+
+// The drawing step of the mode.
+template <Mode mode, class Sink>
+void draw_step(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length,
+               Requests<Sink>& out) {
+  if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, pen_x, length, out);
+  if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, pen_x, length, out);
+  if constexpr (mode == Mode::kFill) draw_step_fill(p, row, pen_x, length, out);
+}

@@ -68,9 +68,7 @@ void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink
   for (std::uint32_t r = span.first_run; r < end; ++r) {
     const InkRun& run = index.runs[r];
     sink.use(index.pens[run.pen]);
-    if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, run.x, run.length, out);
-    if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, run.x, run.length, out);
-    if constexpr (mode == Mode::kFill) draw_step_fill(p, row, run.x, run.length, out);
+    draw_step<mode>(p, row, run.x, run.length, out);
   }
 }
 

@@ -20,9 +20,7 @@ void walk_segments(const Projection& p, const Segment* head, unsigned long paper
   for (const Segment* s = head; s; s = s->next) {
     if (s->pen->pixel != paper_pixel && row.finite) {
       sink.use(s->pen);
-      if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, pen_x, s->length, out);
-      if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, pen_x, s->length, out);
-      if constexpr (mode == Mode::kFill) draw_step_fill(p, row, pen_x, s->length, out);
+      draw_step<mode>(p, row, pen_x, s->length, out);
     }
     if (s->advance_y != 0) {
       pen_row += s->advance_y;
