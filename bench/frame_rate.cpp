@@ -31,31 +31,9 @@
 #include "support/app_start.h"
 #include "support/x_server.h"
 
+#include "process_time.h"
+
 namespace {
-
-double cpu_seconds() {
-  timespec t;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double server_cpu_seconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), {});
-  std::size_t close = text.rfind(')');
-  std::vector<std::string> fields;
-  std::string field;
-  for (std::size_t i = close + 2; i < text.size(); ++i) {
-    if (text[i] == ' ') {
-      fields.push_back(field);
-      field.clear();
-    } else {
-      field.push_back(text[i]);
-    }
-  }
-  // utime and stime are the 12th and 13th fields after the name.
-  return (std::stod(fields[11]) + std::stod(fields[12])) / sysconf(_SC_CLK_TCK);
-}
 
 long segment_count(const AppState& s) {
   long n = 0;
@@ -149,7 +127,8 @@ int main(int argc, char** argv) {
   bool floor = mode.size() > 6 && mode.ends_with("-floor");
   if (floor) mode.resize(mode.size() - 6);
   long frames = std::atol(argv[3]);
-  std::vector<std::string> args = {"-st", argv[2], "-wt", "0"};
+  // Unpaced, so that the figures are the cost of a frame.
+  std::vector<std::string> args = {"-st", argv[2], "-wt", "0", "-xrm", "*frameRate: 0"};
   args.push_back(mode == "noblur" ? "-nb" : mode == "fill" ? "-fill" : "-b");
   if (mode == "idle") args.insert(args.end(), {"-sc", "0"});
   for (int i = 4; i < argc; ++i) args.push_back(argv[i]);

@@ -8,13 +8,15 @@ packages=(
   # toolchain
   g++ cmake make pkg-config clang-format
   # X libraries the program links against
-  libx11-dev libxt-dev libxmu-dev libxpm-dev libxaw7-dev libxtst-dev
+  libx11-dev libxt-dev libxmu-dev libxpm-dev libxaw7-dev libxtst-dev libxrandr-dev
   # unit tests and micro-benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # a private X server with the core fonts, a window manager, key presses
   # and screenshots for the tests against a real server
   xvfb xfonts-base xauth openbox wmctrl xdotool x11-utils x11-apps
   x11-xserver-utils imagemagick xrestop
+  # the screen saver that runs the program as one of its hacks
+  xscreensaver
   # leak checks and sanitizer runtime
   valgrind
   # the manual page, the desktop entry, the bash completion and the Debian

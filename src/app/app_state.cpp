@@ -22,6 +22,9 @@ void fill_defaults(AppState* state) {
   s->scroll_step = 1;
   s->wait_usec = 0;
   s->position = 0;
+  s->frame_rate = -1;      // the screen's refresh rate, once set-up has found it
+  s->frame_period_ns = 0;  // no pacing until then
+  s->frame_deadline_ns = 0;
   s->font_name = "8x16";
   s->title = "Lumadrift";
 }

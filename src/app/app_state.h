@@ -63,6 +63,9 @@ struct AppState {
   int scroll_step;  // source rows per frame
   int wait_usec;
   std::int64_t position;  // source row at the bottom edge
+  double frame_rate;      // frames per second from the resources; 0 unpaced, below 0 the screen's
+  std::int64_t frame_period_ns;    // while scrolling; 0 when frames are not paced
+  std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
   Glyph* glyphs;        // 256 entries, only while build_content runs

@@ -11,6 +11,7 @@
 #include <X11/xpm.h>
 
 #include "app/app_state.h"
+#include "app/root_target.h"
 #include "app/sizes.h"
 #include "icon.xpm"
 
@@ -47,10 +48,15 @@ void setup_display(AppState* state) {
   read_canvas_colours(s);
 
   if (s->root_mode) {
-    s->base_window = s->root_window;
-    s->view_window = s->root_window;
-    s->width = DisplayWidth(s->display, s->screen);
-    s->height = DisplayHeight(s->display, s->screen);
+    // The root window, or the window that a screen saver or a desktop put
+    // in its place; frames take its size and depth.
+    XWindowAttributes attributes;
+    Window target = find_root_target(s, &attributes);
+    s->base_window = target;
+    s->view_window = target;
+    s->width = frame_extent(attributes.width);
+    s->height = frame_extent(attributes.height);
+    s->depth = attributes.depth;
   } else {
     XtRealizeWidget(s->toplevel);
     s->base_window = XtWindow(s->toplevel);

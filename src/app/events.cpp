@@ -6,6 +6,7 @@
 #include <X11/XKBlib.h>
 
 #include "app/app_state.h"
+#include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/frame_loop.h"
 #include "app/keys.h"
@@ -45,6 +46,7 @@ void on_structure(Widget, XtPointer client_data, XEvent* event, Boolean*) {
     }
   } else if (event->type == ConfigureNotify) {
     resize_frame(s);
+    update_frame_period(s);  // the window may now be on another screen
   }
 }
 

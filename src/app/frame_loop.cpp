@@ -1,14 +1,20 @@
 // The frame loop. The toolkit calls frame_step whenever it is idle; pacing is
 // done by sleeping on the only thread. A frame always shows the position of
 // before the call's advance, so the first frame shows the start position.
+// While the picture moves, each frame also waits for its deadline (see
+// frame_pacing.h), watching the display connection meanwhile so that a key
+// or a resize is handled at once and shows in the next frame.
 #include "app/frame_loop.h"
+
+#include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 #include "app/app_state.h"
+#include "app/frame_pacing.h"
 #include "app/keys.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
@@ -19,6 +25,14 @@ namespace {
 constexpr long kIdleSleepUsec = 100000;    // an idle window call
 constexpr unsigned kRootIdleSleepSec = 5;  // more per idle call in root mode
 constexpr long kFrameSleepUsec = 100;      // every call
+constexpr std::int64_t kNsPerSecond = 1000000000;
+constexpr std::int64_t kNsPerUsec = 1000;
+
+std::int64_t monotonic_ns() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * kNsPerSecond + now.tv_nsec;
+}
 
 // Sleeps the whole count, also past one second; nothing for 0 or less.
 void sleep_usec(long usec) {
@@ -46,14 +60,33 @@ void draw_frame(AppState* s) {
   XFlush(s->display);
 }
 
+// Waits until the frame's deadline. False when events came first: the
+// toolkit handles them and calls again, and the wait goes on from there.
+bool frame_time_reached(AppState* s) {
+  for (;;) {
+    std::int64_t wait = frame_wait_ns(s->frame_period_ns, s->frame_deadline_ns, monotonic_ns());
+    if (wait <= 0) return true;
+    if (XtAppPending(s->app_context)) return false;
+    pollfd connection{ConnectionNumber(s->display), POLLIN, 0};
+    timespec rest{wait / kNsPerSecond, wait % kNsPerSecond};
+    if (ppoll(&connection, 1, &rest, nullptr) > 0) return false;
+  }
+}
+
 }  // namespace
 
 Boolean frame_step(XtPointer client_data) {
   auto* s = static_cast<AppState*>(client_data);
   if (s->redraw) {
+    // A still picture is drawn at once, for a key or a resize.
+    if (s->scroll_step != 0 && !frame_time_reached(s)) return False;
+    std::int64_t started = monotonic_ns();
     draw_frame(s);
     s->redraw = 0;
     if (s->quit_after_draw == 1) quit_program(s);
+    s->frame_deadline_ns =
+        next_frame_deadline(s->frame_period_ns, s->frame_deadline_ns, started, monotonic_ns(),
+                            static_cast<std::int64_t>(s->wait_usec) * kNsPerUsec);
   } else {
     sleep_usec(kIdleSleepUsec);
     if (s->root_mode == 1) {

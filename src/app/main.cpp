@@ -9,11 +9,13 @@
 //   setup_display         display, canvas, windows, frame pixmap, font
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
+//   setup_frame_pacing    the frame rate: a resource, or the screen's
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
 //   frame_step            handed to the toolkit as its work procedure
 // The process ends only in quit_program().
 #include "app/app_state.h"
+#include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
 #include "app/frame_loop.h"
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   setup_display(&state);
   create_gcs(&state);
   setup_window_manager(&state);
+  setup_frame_pacing(&state);
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
   XtAppAddWorkProc(state.app_context, frame_step, &state);

@@ -1,0 +1,16 @@
+// The X side of frame pacing: the frameRate resource and the refresh rate of
+// the screen under the view window, read through RandR.
+#pragma once
+
+struct AppState;
+
+// Reads the frameRate resource (class FrameRate) into frame_rate and sets
+// the frame period from it or from the screen's rate. After setup_display.
+void setup_frame_pacing(AppState* state);
+
+// The frame period anew, for a view that may have moved to another output.
+void update_frame_period(AppState* state);
+
+// The refresh rate of the output under the centre of the view window, else
+// of the primary output, else the fallback of 60 frames per second.
+double display_refresh_rate(AppState* state);
