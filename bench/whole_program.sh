@@ -5,7 +5,8 @@
 # milliseconds per frame of the program and of the X server are taken
 # (bench/frame_rate.cpp), and the same with the requests only sent, not
 # computed (the floor of the program's share). Also compile time, segments
-# and peak memory for the large text, and CPU use when idle. Writes
+# and peak memory for the large text, CPU use when idle, and the frame rate
+# and CPU use when frames are paced (bench/pacing.sh). Writes
 # docs/performance.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,6 +77,7 @@ history=$(sed -n '/^## Earlier figures/,$p' docs/performance.md 2>/dev/null || t
 
 large=$(measure blur 300 10 "$work/listing-20000.txt")
 idle=$(measure idle 300 30 "$work/listing-2000.txt")
+pacing=$(bash bench/pacing.sh)
 
 {
   echo "# Performance"
@@ -84,7 +86,7 @@ idle=$(measure idle 300 30 "$work/listing-2000.txt")
   echo "$(nproc) cores, $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n 1),"
   echo "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo), $(uname -sr), Xvfb at 640 x 480 x 24."
   echo
-  echo "Each row scrolls with \`-wait 0\` from the start row given; CPU is per drawn frame,"
+  echo "Each row scrolls unpaced (\`-wait 0\`, \`*frameRate: 0\`) from the start row given; CPU is per drawn frame,"
   echo "for the program and for the X server separately. The floor is what the program"
   echo "spends on a frame when it only sends the requests of the start row's frame again,"
   echo "recorded beforehand, with the frame's fill, show and flush: the part of its cost"
@@ -98,6 +100,13 @@ idle=$(measure idle 300 30 "$work/listing-2000.txt")
   echo "peak memory $(field peak_kb "$large") kB, $(field bytes_per_segment "$large") bytes per segment."
   echo
   echo "Idle (\`-scroll 0\`): the program uses $(field client_cpu_percent "$idle") % of one core."
+  echo
+  echo "## Frames paced to the display"
+  echo
+  echo "By default frames start at most at the screen's refresh rate (\`bench/pacing.sh\`,"
+  echo "10 seconds a row, CPU over the wall-clock time):"
+  echo
+  printf '%s\n' "$pacing"
   if [ -n "$history" ]; then
     echo
     printf '%s\n' "$history"
