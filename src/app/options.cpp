@@ -31,6 +31,7 @@ bool take_option(AppState* s, int* argc, char** argv, int i) {
   };
   static const Flag flags[] = {
       {"-root", "-r", &AppState::root_mode, 1},
+      {"--root", nullptr, &AppState::root_mode, 1},  // as xscreensaver hands it on
       {"-noroot", "-nr", &AppState::root_mode, 0},
       {"-quit", "-q", &AppState::quit_after_draw, 1},
       {"-noquit", "-nq", &AppState::quit_after_draw, 0},

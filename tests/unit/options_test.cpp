@@ -98,6 +98,7 @@ TEST(Options, ValueOptionsTakeTheNextArgumentWhateverItIs) {
 TEST(Options, FlagsSetTheirFieldAndTheLastOneWins) {
   EXPECT_EQ(parse({"-r"}).state.root_mode, 1);
   EXPECT_EQ(parse({"-root"}).state.root_mode, 1);
+  EXPECT_EQ(parse({"--root"}).state.root_mode, 1);  // the screen saver's spelling
   EXPECT_EQ(parse({"-r", "-nr"}).state.root_mode, 0);
   EXPECT_EQ(parse({"-r", "-noroot"}).state.root_mode, 0);
   EXPECT_EQ(parse({"-q"}).state.quit_after_draw, 1);
@@ -109,7 +110,7 @@ TEST(Options, FlagsSetTheirFieldAndTheLastOneWins) {
   EXPECT_EQ(parse({"-fill", "-b"}).state.draw_mode, kDrawBlur);
   EXPECT_EQ(parse({"-nb", "-blur"}).state.draw_mode, kDrawBlur);
   // No abbreviations, no "=" forms, no grouping, case matters.
-  for (const char* near_miss : {"-ro", "-root=1", "-rq", "-R", "-fil", "--root"}) {
+  for (const char* near_miss : {"-ro", "-root=1", "-rq", "-R", "-fil", "--r", "--quit"}) {
     Parsed p = parse({near_miss});
     EXPECT_EQ(p.state.root_mode, 0) << near_miss;
     EXPECT_EQ(p.state.quit_after_draw, 0) << near_miss;
