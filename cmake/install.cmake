@@ -16,6 +16,8 @@ install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/lumadrift.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/lumadrift.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
 install(FILES data/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# For xscreensaver's settings: the program among the screen savers to choose.
+install(FILES data/lumadrift.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
 # Bash completion goes where bash-completion looks when that is inside the
 # install prefix, else to the usual place under the data directory.

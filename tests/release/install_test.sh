@@ -16,6 +16,7 @@ expected=(
   share/icons/hicolor/48x48/apps/lumadrift.png
   share/bash-completion/completions/lumadrift
   share/doc/lumadrift/copyright
+  share/xscreensaver/config/lumadrift.xml
 )
 for f in "${expected[@]}"; do
   [ -f "$root/$f" ] || fail "$f is not installed"
@@ -28,6 +29,8 @@ extra=$(cd "$work" && find . -type f | sed "s|^\./${prefix#/}/||" | sort)
 desktop-file-validate "$root/share/applications/lumadrift.desktop" || fail "desktop entry"
 file "$root/share/icons/hicolor/48x48/apps/lumadrift.png" | grep -q "PNG image data, 48 x 48" ||
   fail "the icon is no 48 x 48 PNG"
+grep -q '<command arg="-root"/>' "$root/share/xscreensaver/config/lumadrift.xml" ||
+  fail "the xscreensaver settings do not run the program on the saver's window"
 zcat "$root/share/man/man1/lumadrift.1.gz" | cmp -s - "$(dirname "$0")/../../data/lumadrift.1" ||
   fail "the installed manual page differs from the source"
 

@@ -15,13 +15,14 @@ deb=$(ls "$work"/lumadrift_*_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
 expected=$(printf '%s\n' ./usr/bin/lumadrift ./usr/share/applications/lumadrift.desktop \
   ./usr/share/bash-completion/completions/lumadrift ./usr/share/doc/lumadrift/copyright \
-  ./usr/share/icons/hicolor/48x48/apps/lumadrift.png ./usr/share/man/man1/lumadrift.1.gz | sort)
+  ./usr/share/icons/hicolor/48x48/apps/lumadrift.png ./usr/share/man/man1/lumadrift.1.gz \
+  ./usr/share/xscreensaver/config/lumadrift.xml | sort)
 [ "$contents" = "$expected" ] || fail "package contents: $contents"
 
 [ "$(dpkg-deb -f "$deb" Package)" = lumadrift ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 depends_on() { tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$1"; }
-for library in libc6 libx11-6 libxt6 libxaw7 libxpm4 libstdc++6; do
+for library in libc6 libx11-6 libxt6 libxaw7 libxpm4 libxrandr2 libstdc++6; do
   depends_on "$library" || fail "Depends lacks $library: $depends"
 done
 grep -qE 'dev|asan|ubsan' <<<"$depends" && fail "Depends names a build-time library: $depends"
