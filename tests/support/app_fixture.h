@@ -24,14 +24,17 @@ struct AppFixture : testing::Test {
   // with its display connection. The font's metrics stay to the end of the
   // process, as in the program, whose record holds them until exit.
   void TearDown() override {
-    if (state.display) {
-      static auto* kept_fonts = new std::vector<XFontStruct*>;  // never destroyed
-      kept_fonts->push_back(state.font_info);
-      free_glyphs(&state);
-      release_resources(&state);
-      XtDestroyApplicationContext(state.app_context);
-    }
+    if (state.display) release_app(&state);
     stop_x_server(&server);
+  }
+
+  // The same for a further start of the program in the test.
+  static void release_app(AppState* s) {
+    static auto* kept_fonts = new std::vector<XFontStruct*>;  // never destroyed
+    kept_fonts->push_back(s->font_info);
+    free_glyphs(s);
+    release_resources(s);
+    XtDestroyApplicationContext(s->app_context);
   }
 
   // Start-up up to the event handlers, as main() does it.

@@ -45,8 +45,7 @@ TEST_F(DisplayRate, TheResourceSetsThePeriodAndBadValuesAreWarnedAbout) {
         err.find("is not a number of frames per second; pacing to the screen") != std::string::npos,
         c.warned)
         << what << ": " << err;
-    release_resources(&probe);
-    XtDestroyApplicationContext(probe.app_context);
+    release_app(&probe);
   }
 }
 

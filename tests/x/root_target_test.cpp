@@ -75,8 +75,7 @@ TEST_F(RootTarget, FramesTakeTheSizeOfTheWindowHandedOver) {
     EXPECT_EQ(probe.base_window, c.expected);
     EXPECT_EQ(probe.width, c.width);
     EXPECT_EQ(probe.height, c.height);
-    release_resources(&probe);
-    XtDestroyApplicationContext(probe.app_context);
+    release_app(&probe);
   }
   unsetenv("XSCREENSAVER_WINDOW");
 }
