@@ -21,7 +21,7 @@ struct Glyphs : AppFixture {
   // Run lengths of one row, ink as positive and paper as negative numbers.
   std::vector<int> row(int code, int r) {
     std::vector<int> lengths;
-    for (const ::Run* run = state.glyphs[code].rows[r]; run; run = run->next) {
+    for (const ::Run* run = glyph_entry(state.glyphs, code)->rows[r]; run; run = run->next) {
       lengths.push_back(run->ink ? run->length : -run->length);
     }
     return lengths;
@@ -34,7 +34,7 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
   int ink_rows = 0;
   for (int code = 32; code < 256; ++code) {
     rasterize_glyph(&state, code);
-    const Glyph& g = state.glyphs[code];
+    const Glyph& g = *glyph_entry(state.glyphs, code);
     ASSERT_NE(g.rows, nullptr);
     EXPECT_EQ(g.width, 8) << code;
     for (int r = 0; r < 16; ++r) {
@@ -65,11 +65,11 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
 TEST_F(Glyphs, AGlyphIsPreparedOnlyOnce) {
   start();
   read_letters(&state, "aba", from_string);
-  ::Run** rows = state.glyphs[int{'a'}].rows;
+  ::Run** rows = glyph_entry(state.glyphs, 'a')->rows;
   ASSERT_NE(rows, nullptr);
   read_letters(&state, "a", from_string);
-  EXPECT_EQ(state.glyphs[int{'a'}].rows, rows);
-  EXPECT_EQ(state.glyphs[int{'c'}].rows, nullptr);
+  EXPECT_EQ(glyph_entry(state.glyphs, 'a')->rows, rows);
+  EXPECT_EQ(glyph_entry(state.glyphs, 'c')->rows, nullptr);
 }
 
 TEST_F(Glyphs, ForegroundLikeBackgroundLeavesOnlyPaper) {
