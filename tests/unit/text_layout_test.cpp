@@ -306,6 +306,54 @@ TEST_F(Reader, TheLineWidthIsTheFontsWidthOfTheWholeLine) {
   EXPECT_EQ(got, (Lines{{"wiwiwi", false}, {"wiiwiw", false}}));
 }
 
+// In a UTF-8 locale a character is a code point, whatever its bytes: it
+// is what backspace removes, what wraps and what the line limit counts.
+struct Utf8Reader : Reader {
+  void SetUp() override {
+    setup(22, 320, 1);  // rows enough to read 21-bit code points back
+    prepare_code_glyphs();
+    for (char32_t c : std::u32string(U"\u03b1\u0416\u0436\u044b\U0001f600")) {
+      prepare_code_glyph(c);
+    }
+    s.utf8_text = 1;
+  }
+};
+
+TEST_F(Utf8Reader, CharactersAreCodePoints) {
+  const std::string zhe = "\xd0\xb6", yery = "\xd1\x8b";
+  std::string forty_zhe;
+  for (int i = 0; i < 40; ++i) forty_zhe += zhe;
+  const struct {
+    std::string input;
+    Lines expected;
+  } cases[] = {
+      {"Gr\xc3\xbc\xc3\x9f"
+       "e\n",
+       {{U"Gr\u00fc\u00dfe", false}}},
+      {"caf\xe9 \xf0\x9f\x98\x80\n", {{U"caf\u00e9 \U0001f600", false}}},
+      {"ab\xce\xb1\b\bc\n", {{U"ac", false}}},
+      {"\x1b[\xce\xb1;1mx\xd0\x96\n", {{U"x\u0416", false}}},
+      {"#center\xd0\x96\n", {{U"\u0416", true}}},
+      {"\t" + forty_zhe + yery + "\n", {{std::u32string(40, U'\u0436'), true}, {U"\u044b", true}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(read_string(c.input), c.expected) << "string " << testing::PrintToString(c.input);
+    reset();
+    EXPECT_EQ(read_stream(c.input), c.expected) << "stream " << testing::PrintToString(c.input);
+    reset();
+  }
+}
+
+TEST_F(Utf8Reader, KeepsTheFirst2047CharactersOfALine) {
+  s.source_width = 1000000;
+  std::string long_line;
+  for (int i = 0; i < 3000; ++i) long_line += i == 2046 ? "\xd0\x96" : "\xc3\xa9";
+  Lines got = read_stream(long_line);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].text.size(), 2047u);
+  EXPECT_EQ(got[0].text.back(), U'\u0416');
+}
+
 // ---------------------------------------------------------------- layout
 
 struct Layout : Compiler {
