@@ -18,11 +18,11 @@ namespace {
 constexpr int kLineHeight = 6;
 constexpr int kChars = 512;  // two rows of the two-byte font
 
-struct Font {
+struct FakeFont {
   XFontStruct metrics{};
   GlyphTable* glyphs = nullptr;  // made once, kept for the whole run
 };
-Font fonts[2];  // single-byte, two-byte
+FakeFont fonts[2];  // single-byte, two-byte
 XCharStruct chars[kChars]{};
 
 Run* new_run(bool ink, int length) {
@@ -36,7 +36,7 @@ int width_of(int code) {
   return code == '@' ? 300 : code % 13;
 }
 
-void prepare(Font* f, char32_t c) {
+void prepare(FakeFont* f, char32_t c) {
   Glyph* g = glyph_entry(f->glyphs, c);
   if (g->rows) return;
   int w = char_width(&f->metrics, c);
@@ -56,7 +56,7 @@ void prepare(Font* f, char32_t c) {
 
 // Every character the text can give, prepared before it is read, as the
 // reader would have the server draw it.
-void prepare_text(Font* f, std::string& text, int utf8) {
+void prepare_text(FakeFont* f, std::string& text, int utf8) {
   std::FILE* stream = fmemopen(text.data(), text.size(), "r");
   if (!stream) return;
   LetterCursor cursor{from_stream, nullptr, stream, utf8, {}, 0};
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PenCache cache{};
   push_pen_front(&cache, &paper);
   push_pen_front(&cache, &ink);
-  Font* font = &fonts[data[3] >> 2 & 1];
+  FakeFont* font = &fonts[data[3] >> 2 & 1];
   AppState s{};
   s.font_info = &font->metrics;
   s.line_height = kLineHeight;
