@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "content/glyphs.h"
@@ -18,7 +19,7 @@ constexpr int kEscape = 27;
 constexpr int kFirstPrintable = 32;
 constexpr int kFirstNonAscii = 0x80;
 constexpr char32_t kCentreMarker[] = U"#center";
-constexpr int kCentreMarkerLength = 7;
+constexpr int kCentreMarkerLength = std::size(kCentreMarker) - 1;
 
 struct Line {
   char32_t text[kMaxLineCharacters];  // code points
