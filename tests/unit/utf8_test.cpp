@@ -7,7 +7,6 @@
 #include <string>
 
 #include "content/text_reader.h"
-#include "content/utf8.h"
 
 namespace {
 
@@ -61,16 +60,6 @@ TEST(Utf8, ValidSequencesAreCharactersAndOtherBytesIso8859) {
     EXPECT_EQ(decode(c.bytes, from_string), c.expected) << testing::PrintToString(c.bytes);
     EXPECT_EQ(decode(c.bytes, from_stream), c.expected) << testing::PrintToString(c.bytes);
   }
-}
-
-TEST(Utf8, TextIsWrittenAgainAsValidUtf8) {
-  EXPECT_EQ(valid_utf8("Gr\xc3\xbc\xc3\x9f"
-                       "e"),
-            "Gr\xc3\xbc\xc3\x9f"
-            "e");
-  EXPECT_EQ(valid_utf8("caf\xe9"), "caf\xc3\xa9");
-  EXPECT_EQ(valid_utf8("\xed\xa0\x80\xf0\x9f\x98\x80"), "\xc3\xad\xc2\xa0\xc2\x80\xf0\x9f\x98\x80");
-  EXPECT_EQ(valid_utf8(""), "");
 }
 
 }  // namespace
