@@ -1,6 +1,7 @@
 // Cost of the compile phase on a private Xvfb with the 8x16 font: text from a
-// file and from a pipe (megabytes per second), a large many-coloured XPM
-// picture (pixels per second), and the heap bytes each segment costs.
+// file and from a pipe (megabytes per second), the 20,000-line listing read
+// byte by byte and as UTF-8, a large many-coloured XPM picture (pixels per
+// second), and the heap bytes each segment costs.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -140,6 +141,62 @@ void BM_TextFromPipe(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
+// The 20,000-line directory listing of bench/whole_program.sh: plain ASCII.
+const std::string& listing_text() {
+  static const std::string text = [] {
+    std::string out;
+    if (std::FILE* p = popen("{ ls -lR /usr 2>/dev/null || true; } | head -n 20000", "r")) {
+      char buffer[1 << 16];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+      pclose(p);
+    }
+    return out;
+  }();
+  return text;
+}
+
+// The listing from a file, read byte by byte (0) as in the C locale, or
+// decoded as UTF-8 (1) as in a UTF-8 locale.
+void BM_ListingText(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  std::string path = write_temp(listing_text());
+  c->state.utf8_text = static_cast<int>(state.range(0));
+  std::size_t heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    c->reset();
+    heap = mallinfo2().uordblks;
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    state.ResumeTiming();
+    read_letters(&c->state, f, from_stream);
+    state.PauseTiming();
+    std::fclose(f);
+    state.ResumeTiming();
+  }
+  report(state, c, heap);
+  c->state.utf8_text = 0;
+  state.SetLabel(state.range(0) ? "UTF-8" : "bytes");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing_text().size()));
+  unlink(path.c_str());
+}
+
+// The reader's step alone over the same listing: what decoding adds.
+void BM_ListingCharacters(benchmark::State& state) {
+  std::string text = listing_text();
+  long characters = 0;
+  for (auto _ : state) {
+    std::FILE* f = fmemopen(text.data(), text.size(), "r");
+    LetterCursor cursor{from_stream, nullptr, f, static_cast<int>(state.range(0)), {}, 0};
+    characters = 0;
+    while (next_char(&cursor) != -1) ++characters;
+    std::fclose(f);
+  }
+  state.counters["characters"] = static_cast<double>(characters);
+  state.SetLabel(state.range(0) ? "UTF-8" : "bytes");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 // A side x side picture in 64 colours, in irregular runs.
 std::string sample_picture(int side) {
   const char* symbols = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-";
@@ -185,6 +242,13 @@ void BM_Picture(benchmark::State& state) {
 
 BENCHMARK(BM_TextFromFile)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextFromPipe)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListingText)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListingCharacters)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Picture)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

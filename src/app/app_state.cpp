@@ -1,6 +1,11 @@
 // Defaults of the program record and the first step of start-up.
 #include "app/app_state.h"
 
+#include <langinfo.h>
+
+#include <clocale>
+#include <cstring>
+
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
 
@@ -29,8 +34,20 @@ void fill_defaults(AppState* state) {
   s->title = "Lumadrift";
 }
 
+namespace {
+
+// Only the character set is taken from the locale: it decides how text
+// is read. Numbers, messages and everything else stay as in the C locale.
+int locale_is_utf8() {
+  std::setlocale(LC_CTYPE, "");
+  return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+}
+
+}  // namespace
+
 void init_application(AppState* state, int* argc, char** argv) {
   fill_defaults(state);
+  state->utf8_text = locale_is_utf8();
   parse_options(state, argc, argv);
 
   Arg args[2];

@@ -8,7 +8,7 @@
 
 #include <X11/Intrinsic.h>
 
-struct Glyph;
+struct GlyphTable;
 struct PenCache;
 struct RowIndex;
 struct SegmentList;
@@ -46,6 +46,7 @@ struct AppState {
   Font font;
   XFontStruct* font_info;
   const char* title;  // borrowed: a literal or an argv entry
+  int utf8_text;      // 1 when the locale's character set is UTF-8: text is read as such
   int width;          // frame, screen pixels
   int height;         // frame, screen pixels
   int source_width;   // source pixels; 0 until derived from the font
@@ -68,13 +69,13 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  Glyph* glyphs;        // 256 entries, only while build_content runs
+  GlyphTable* glyphs;   // by code point, only while build_content runs
   RowIndex* row_index;  // the display list by source row, for the draw passes
 };
 
 // The defaults of every setting; no other field is touched.
 void fill_defaults(AppState* state);
 
-// Fills the defaults, takes the program's own options out of argv, then
-// starts the toolkit with the rest.
+// Fills the defaults, reads the locale's character set, takes the
+// program's own options out of argv, then starts the toolkit with the rest.
 void init_application(AppState* state, int* argc, char** argv);

@@ -4,6 +4,8 @@
 // never realised. GCs and pixmaps are always made on base_window.
 #include "app/display_setup.h"
 
+#include <string>
+
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Label.h>
@@ -13,6 +15,7 @@
 #include "app/app_state.h"
 #include "app/root_target.h"
 #include "app/sizes.h"
+#include "content/utf8.h"
 #include "icon.xpm"
 
 void read_shell_size(AppState* s) {
@@ -112,7 +115,22 @@ void setup_window_manager(AppState* state) {
 
   XStoreName(s->display, s->base_window, s->title);
   XSetIconName(s->display, s->base_window, s->title);
+  if (s->utf8_text) set_utf8_names(s);
   set_icon(s);
+}
+
+// Window managers read these before the legacy names, which they take as
+// ISO-8859-1. Bytes of the title that are not UTF-8 are ISO-8859-1 here too.
+void set_utf8_names(AppState* state) {
+  AppState* s = state;
+  std::string name = valid_utf8(s->title);
+  Atom utf8_string = XInternAtom(s->display, "UTF8_STRING", False);
+  for (const char* property : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"}) {
+    XChangeProperty(s->display, s->base_window, XInternAtom(s->display, property, False),
+                    utf8_string, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(name.data()),
+                    static_cast<int>(name.size()));
+  }
 }
 
 // The icon's colours are allocated for good; only the attribute record's own

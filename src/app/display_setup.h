@@ -11,6 +11,8 @@ void create_gcs(AppState* state);
 // Hints, close protocol, names and icon; nothing in root mode.
 void setup_window_manager(AppState* state);
 void set_icon(AppState* state);
+// _NET_WM_NAME and _NET_WM_ICON_NAME as UTF8_STRING, from the title.
+void set_utf8_names(AppState* state);
 
 // The shell's size into width and height, each at least 1 pixel: a frame
 // pixmap of no size would be a protocol error.

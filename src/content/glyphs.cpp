@@ -1,9 +1,12 @@
 // The glyph rasterizer. Each character is drawn once by the server into a
 // small pixmap in the chosen font, read back, and kept as runs of ink and
 // paper per pixel row. A pixel is ink whenever it differs from the paper
-// value, so anti-aliased edges and second colours count as ink.
+// value, so anti-aliased edges and second colours count as ink. Single-byte
+// fonts are drawn and measured with 8-bit strings, two-byte fonts with
+// 16-bit ones.
 #include "content/glyphs.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <X11/Xutil.h>
@@ -13,6 +16,23 @@
 namespace {
 
 constexpr int kMaxRunLength = UINT8_MAX;  // what Run::length holds
+constexpr int kDrawChunk = 256;           // characters per drawing call
+constexpr unsigned kLastByte = 0xff;
+constexpr unsigned kLastOfPlane = 0xffff;  // the Basic Multilingual Plane
+
+bool two_byte_font(const XFontStruct* font) {
+  return font->min_byte1 != 0 || font->max_byte1 != 0;
+}
+
+// A single-byte font whose default character lies beyond a byte is asked
+// in 16 bits too; for such a font byte1 0 is the same character.
+bool needs_16_bits(const XFontStruct* font, unsigned index) {
+  return two_byte_font(font) || index > kLastByte;
+}
+
+XChar2b char2b(unsigned index) {
+  return {static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index & 0xff)};
+}
 
 Run* new_run(bool ink) {
   auto* run = static_cast<Run*>(std::malloc(sizeof(Run)));
@@ -52,17 +72,66 @@ void free_runs(Run* run) {
 
 }  // namespace
 
-Glyph* new_glyph_table() {
-  auto* table = static_cast<Glyph*>(std::malloc(kGlyphCount * sizeof(Glyph)));
-  for (int i = 0; i < kGlyphCount; ++i) table[i] = {0, nullptr};
-  return table;
+unsigned font_index(const XFontStruct* font, char32_t code_point) {
+  unsigned last = two_byte_font(font) ? kLastOfPlane : kLastByte;
+  return code_point <= last ? static_cast<unsigned>(code_point) : font->default_char;
 }
 
-void rasterize_glyph(AppState* state, int code) {
+int char_width(const XFontStruct* font, char32_t code_point) {
+  auto* f = const_cast<XFontStruct*>(font);  // Xlib only reads it
+  unsigned index = font_index(font, code_point);
+  if (needs_16_bits(font, index)) {
+    XChar2b c = char2b(index);
+    return XTextWidth16(f, &c, 1);
+  }
+  char byte = static_cast<char>(index);
+  return XTextWidth(f, &byte, 1);
+}
+
+int text_width(const XFontStruct* font, const char32_t* text, int count) {
+  int width = 0;
+  for (int k = 0; k < count; ++k) width += char_width(font, text[k]);
+  return width;
+}
+
+void draw_characters(Display* display, Drawable drawable, GC gc, const XFontStruct* font, int x,
+                     int y, const char32_t* text, int count) {
+  auto* f = const_cast<XFontStruct*>(font);
+  while (count > 0) {
+    int n = std::min(count, kDrawChunk);
+    char bytes[kDrawChunk];
+    XChar2b wide[kDrawChunk];
+    bool sixteen = false;
+    for (int k = 0; k < n; ++k) {
+      unsigned index = font_index(font, text[k]);
+      sixteen = sixteen || needs_16_bits(font, index);
+      bytes[k] = static_cast<char>(index);
+      wide[k] = char2b(index);
+    }
+    if (sixteen) {
+      XDrawString16(display, drawable, gc, x, y, wide, n);
+      x += XTextWidth16(f, wide, n);
+    } else {
+      XDrawString(display, drawable, gc, x, y, bytes, n);
+      x += XTextWidth(f, bytes, n);
+    }
+    text += n;
+    count -= n;
+  }
+}
+
+GlyphTable* new_glyph_table() {
+  return static_cast<GlyphTable*>(std::calloc(1, sizeof(GlyphTable)));
+}
+
+Glyph* new_glyph_page() {
+  return static_cast<Glyph*>(std::calloc(kGlyphPageSize, sizeof(Glyph)));
+}
+
+void rasterize_glyph(AppState* state, char32_t code_point) {
   AppState* s = state;
-  char text[1] = {static_cast<char>(code & 0xff)};
-  Glyph& glyph = s->glyphs[static_cast<unsigned char>(text[0])];
-  int width = XTextWidth(s->font_info, text, 1);
+  Glyph& glyph = *glyph_entry(s->glyphs, code_point);
+  int width = char_width(s->font_info, code_point);
   glyph.width = static_cast<std::int16_t>(width);
   glyph.rows =
       static_cast<Run**>(std::calloc(static_cast<std::size_t>(s->line_height), sizeof(Run*)));
@@ -70,7 +139,8 @@ void rasterize_glyph(AppState* state, int code) {
 
   Pixmap pixmap = XCreatePixmap(s->display, s->base_window, glyph.width, s->line_height, s->depth);
   XFillRectangle(s->display, pixmap, s->paper_gc, 0, 0, glyph.width, s->line_height);
-  XDrawString(s->display, pixmap, s->ink_gc, 0, s->font_info->ascent, text, 1);
+  draw_characters(s->display, pixmap, s->ink_gc, s->font_info, 0, s->font_info->ascent, &code_point,
+                  1);
   XImage* image =
       XGetImage(s->display, pixmap, 0, 0, glyph.width, s->line_height, AllPlanes, XYPixmap);
   for (int y = 0; y < s->line_height; ++y) {
@@ -83,11 +153,15 @@ void rasterize_glyph(AppState* state, int code) {
 void free_glyphs(AppState* state) {
   AppState* s = state;
   if (!s->glyphs) return;
-  for (int code = 0; code < kGlyphCount; ++code) {
-    Run** rows = s->glyphs[code].rows;
-    if (!rows) continue;
-    for (int y = 0; y < s->line_height; ++y) free_runs(rows[y]);
-    std::free(rows);
+  for (Glyph* page : s->glyphs->pages) {
+    if (!page) continue;
+    for (int i = 0; i < kGlyphPageSize; ++i) {
+      Run** rows = page[i].rows;
+      if (!rows) continue;
+      for (int y = 0; y < s->line_height; ++y) free_runs(rows[y]);
+      std::free(rows);
+    }
+    std::free(page);
   }
   std::free(s->glyphs);
   s->glyphs = nullptr;

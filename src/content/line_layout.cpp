@@ -23,12 +23,12 @@ struct LinePens {
 };
 
 // One pixel row of the line, closed by the move back to its start.
-void emit_row(AppState* s, const char* text, int count, int r, LinePens pens) {
+void emit_row(AppState* s, const char32_t* text, int count, int r, LinePens pens) {
   Segment* open = nullptr;
   bool open_ink = false;
   std::int64_t row_width = 0;
   for (int k = 0; k < count; ++k) {
-    Run** rows = s->glyphs[static_cast<unsigned char>(text[k])].rows;
+    Run** rows = glyph_entry(s->glyphs, text[k])->rows;
     if (!rows) continue;  // never prepared: nothing to lay out
     bool first = true;
     for (const Run* run = rows[r]; run; run = run->next, first = false) {
@@ -49,7 +49,7 @@ void emit_row(AppState* s, const char* text, int count, int r, LinePens pens) {
 
 }  // namespace
 
-void emit_line(AppState* state, const char* text, int count, int centred) {
+void emit_line(AppState* state, const char32_t* text, int count, int centred) {
   AppState* s = state;
   LinePens pens;
   pens.ink = pen_for_pixel(s, s->ink_pixel);
@@ -57,7 +57,7 @@ void emit_line(AppState* state, const char* text, int count, int centred) {
 
   std::int64_t shift = 0;
   if (centred == 1) {
-    int width = XTextWidth(s->font_info, text, count);
+    int width = text_width(s->font_info, text, count);
     shift = (static_cast<std::int64_t>(s->source_width) - width) / 2;
     append_moves(s->segments, pens.paper, shift, 0);
   }

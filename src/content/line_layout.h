@@ -3,4 +3,5 @@
 
 struct AppState;
 
-void emit_line(AppState* state, const char* text, int count, int centred);
+// `text` holds `count` code points, each with a prepared glyph.
+void emit_line(AppState* state, const char32_t* text, int count, int centred);

@@ -130,6 +130,24 @@ void compile_argument(AppState* s, const char* argument) {
   }
 }
 
+// A file name in a message is drawn as the text reader reads text: in a
+// UTF-8 locale as UTF-8, otherwise byte by byte.
+void draw_message(AppState* s, int y, const char* text) {
+  int x = s->font_info->max_bounds.width;
+  if (!s->utf8_text) {
+    XDrawString(s->display, s->frame_pixmap, s->ink_gc, x, y, text,
+                static_cast<int>(std::strlen(text)));
+    return;
+  }
+  char32_t characters[kLineBufferSize];
+  int count = 0;
+  LetterCursor cursor{from_string, text, nullptr, 1, {}, 0};
+  for (int c; count < kLineBufferSize && (c = next_char(&cursor)) != -1;) {
+    characters[count++] = static_cast<char32_t>(c);
+  }
+  draw_characters(s->display, s->frame_pixmap, s->ink_gc, s->font_info, x, y, characters, count);
+}
+
 }  // namespace
 
 void show_message(AppState* state, const char* text) {
@@ -138,10 +156,7 @@ void show_message(AppState* state, const char* text) {
       static_cast<std::uint32_t>(s->font_info->ascent + s->font_info->descent + s->line_space);
   // Far below the frame a message is not drawn at all: in 16 bits it would
   // come back at the top.
-  if (message_y <= kMaxMessageY) {
-    XDrawString(s->display, s->frame_pixmap, s->ink_gc, s->font_info->max_bounds.width,
-                static_cast<int>(message_y), text, static_cast<int>(std::strlen(text)));
-  }
+  if (message_y <= kMaxMessageY) draw_message(s, static_cast<int>(message_y), text);
   XCopyArea(s->display, s->frame_pixmap, s->view_window, s->copy_gc, 0, 0, s->width, s->height, 0,
             0);
   XFlush(s->display);

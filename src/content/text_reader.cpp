@@ -1,6 +1,8 @@
 #include "content/text_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "content/glyphs.h"
@@ -15,21 +17,30 @@ constexpr int kTab = 9;
 constexpr int kBackspace = 8;
 constexpr int kEscape = 27;
 constexpr int kFirstPrintable = 32;
-constexpr char kCentreMarker[] = "#center";
+constexpr int kFirstNonAscii = 0x80;
+constexpr char32_t kCentreMarker[] = U"#center";
+constexpr int kCentreMarkerLength = std::size(kCentreMarker) - 1;
 
 struct Line {
-  int count;    // characters in line_buffer
-  int centred;  // 1 when the line is to be centred
-  int width;    // pixels, as XTextWidth gives it for the whole line
+  char32_t text[kMaxLineCharacters];  // code points
+  int count;                          // characters in text
+  int centred;                        // 1 when the line is to be centred
+  int width;                          // pixels, as the font gives it for the whole line
 };
 
 void start_line(Line* line) {
-  line_buffer[0] = '\0';
-  *line = {0, 0, 0};
+  line->count = 0;
+  line->centred = 0;
+  line->width = 0;
 }
 
 bool is_letter(int c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool is_centre_marker(const Line* line) {
+  return line->count == kCentreMarkerLength &&
+         std::equal(line->text, line->text + kCentreMarkerLength, kCentreMarker);
 }
 
 // Drops everything up to and including the letter that ends the sequence.
@@ -40,42 +51,72 @@ void skip_escape_sequence(LetterCursor* cursor) {
   } while (c != -1 && !is_letter(c));
 }
 
-int char_width(const AppState* s, int c) {
-  char one = static_cast<char>(c);
-  return XTextWidth(s->font_info, &one, 1);
-}
-
 // A printable character: its glyph made on first sight, then appended (up
-// to the buffer's limit), then the centring marker and the wrap tested.
+// to the line's limit), then the centring marker and the wrap tested.
 // The line's width is kept as the sum of its characters' widths, which is
-// what XTextWidth gives for the whole line of a single-byte font.
-void add_printable(AppState* s, int c, Line* line) {
-  if (!s->glyphs[c].rows) rasterize_glyph(s, c);
+// what the font gives for the whole line.
+void add_printable(AppState* s, char32_t c, Line* line) {
+  if (!glyph_entry(s->glyphs, c)->rows) rasterize_glyph(s, c);
   if (line->count < kMaxLineCharacters) {
-    line_buffer[line->count++] = static_cast<char>(c);
-    line_buffer[line->count] = '\0';
-    line->width += char_width(s, c);
+    line->text[line->count++] = c;
+    line->width += char_width(s->font_info, c);
   }
-  if (std::strcmp(line_buffer, kCentreMarker) == 0) {
-    line_buffer[0] = '\0';
+  if (is_centre_marker(line)) {
     line->count = 0;
     line->width = 0;
     line->centred = 1;
     return;
   }
   if (line->width > s->source_width) {
-    line_buffer[line->count - 1] = '\0';
-    emit_line(s, line_buffer, line->count - 1, line->centred);
-    line_buffer[0] = static_cast<char>(c);
-    line_buffer[1] = '\0';
+    emit_line(s, line->text, line->count - 1, line->centred);
+    line->text[0] = c;
     line->count = 1;
-    line->width = char_width(s, c);
+    line->width = char_width(s->font_info, c);
   }
+}
+
+// A NUL never continues a sequence, so the decoder stops at the end of
+// the string by itself.
+int next_utf8_from_string(LetterCursor* cursor) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(cursor->text);
+  if (bytes[0] == 0) return -1;
+  DecodedChar c = decode_utf8(bytes, kMaxUtf8Length);
+  cursor->text += c.length;
+  return static_cast<int>(c.code_point);
+}
+
+// Bytes are read only as far as a sequence can still be valid; those that
+// turn out not to belong to it stay pending for the next call.
+int next_utf8_from_stream(LetterCursor* cursor) {
+  if (cursor->pending_count == 0) {
+    int byte = std::fgetc(cursor->stream);
+    if (byte < kFirstNonAscii) return byte;  // EOF included
+    cursor->pending[0] = static_cast<unsigned char>(byte);
+    cursor->pending_count = 1;
+  }
+  DecodedChar c = decode_utf8(cursor->pending, cursor->pending_count);
+  while (c.length == 0) {
+    int byte = std::fgetc(cursor->stream);
+    if (byte == EOF) {
+      c = {cursor->pending[0], 1};  // cut short by the end
+      break;
+    }
+    cursor->pending[cursor->pending_count++] = static_cast<unsigned char>(byte);
+    c = decode_utf8(cursor->pending, cursor->pending_count);
+  }
+  cursor->pending_count -= c.length;
+  std::memmove(cursor->pending, cursor->pending + c.length,
+               static_cast<std::size_t>(cursor->pending_count));
+  return static_cast<int>(c.code_point);
 }
 
 }  // namespace
 
 int next_char(LetterCursor* cursor) {
+  if (cursor->utf8) {
+    return cursor->mode == from_stream ? next_utf8_from_stream(cursor)
+                                       : next_utf8_from_string(cursor);
+  }
   if (cursor->mode == from_stream) return std::fgetc(cursor->stream);
   signed char byte = static_cast<signed char>(*cursor->text);
   if (byte == 0) return -1;
@@ -86,7 +127,7 @@ int next_char(LetterCursor* cursor) {
 void read_letters(AppState* state, const void* source, LetterSource mode) {
   AppState* s = state;
   if (!source) return;
-  LetterCursor cursor{mode, nullptr, nullptr};
+  LetterCursor cursor{mode, nullptr, nullptr, s->utf8_text, {}, 0};
   if (mode == from_string) {
     cursor.text = static_cast<const char*>(source);
   } else {
@@ -97,20 +138,19 @@ void read_letters(AppState* state, const void* source, LetterSource mode) {
   for (;;) {
     int c = next_char(&cursor);
     if (c == kNewline) {
-      emit_line(s, line_buffer, line.count, line.centred);
+      emit_line(s, line.text, line.count, line.centred);
       start_line(&line);
     } else if (c == -1) {
-      if (line.count > 0) emit_line(s, line_buffer, line.count, line.centred);
+      if (line.count > 0) emit_line(s, line.text, line.count, line.centred);
       return;
     } else if (c == kTab && line.count == 0) {
       line.centred = 1;
     } else if (c == kBackspace && line.count > 0) {
-      line.width -= char_width(s, static_cast<unsigned char>(line_buffer[line.count - 1]));
-      line_buffer[--line.count] = '\0';
+      line.width -= char_width(s->font_info, line.text[--line.count]);
     } else if (c == kEscape) {
       skip_escape_sequence(&cursor);
     } else if (c >= kFirstPrintable) {
-      add_printable(s, c, &line);
+      add_printable(s, static_cast<char32_t>(c), &line);
     }
   }
 }

@@ -1,6 +1,7 @@
-// The text reader with the line layout, in string and stream mode, over a
-// font and glyph table made here. The first bytes choose the source width,
-// the line space and the mode; the rest is the text.
+// The text reader with the line layout, in string and stream mode, byte by
+// byte and as UTF-8, over a single-byte or a two-byte font and glyph tables
+// made here. The first bytes choose the source width, the line space, the
+// mode, the decoding and the font; the rest is the text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,9 +16,14 @@
 namespace {
 
 constexpr int kLineHeight = 6;
+constexpr int kChars = 512;  // two rows of the two-byte font
 
-XFontStruct font{};
-XCharStruct chars[kGlyphCount]{};
+struct FakeFont {
+  XFontStruct metrics{};
+  GlyphTable* glyphs = nullptr;  // made once, kept for the whole run
+};
+FakeFont fonts[2];  // single-byte, two-byte
+XCharStruct chars[kChars]{};
 
 Run* new_run(bool ink, int length) {
   auto* run = static_cast<Run*>(std::malloc(sizeof(Run)));
@@ -30,36 +36,48 @@ int width_of(int code) {
   return code == '@' ? 300 : code % 13;
 }
 
-void prepare(Glyph* table) {
-  for (int c = 0; c < kGlyphCount; ++c) {
-    int w = width_of(c);
-    table[c].width = static_cast<std::int16_t>(w);
-    table[c].rows = static_cast<Run**>(std::calloc(kLineHeight, sizeof(Run*)));
-    for (int r = 0; r < kLineHeight && w > 0; ++r) {
-      Run** link = &table[c].rows[r];
-      bool ink = (c >> r) & 1;
-      for (int left = w; left > 0; ink = !ink) {
-        int part = left > 255 ? 255 : (left > 1 && ((c + r) & 2) ? left / 2 : left);
-        *link = new_run(ink, part);
-        link = &(*link)->next;
-        left -= part;
-      }
+void prepare(FakeFont* f, char32_t c) {
+  Glyph* g = glyph_entry(f->glyphs, c);
+  if (g->rows) return;
+  int w = char_width(&f->metrics, c);
+  g->width = static_cast<std::int16_t>(w);
+  g->rows = static_cast<Run**>(std::calloc(kLineHeight, sizeof(Run*)));
+  for (int r = 0; r < kLineHeight && w > 0; ++r) {
+    Run** link = &g->rows[r];
+    bool ink = (c >> r) & 1;
+    for (int left = w; left > 0; ink = !ink) {
+      int part = left > 255 ? 255 : (left > 1 && ((c + r) & 2) ? left / 2 : left);
+      *link = new_run(ink, part);
+      link = &(*link)->next;
+      left -= part;
     }
   }
 }
 
-Glyph* glyphs = nullptr;  // made once, kept for the whole run
+// Every character the text can give, prepared before it is read, as the
+// reader would have the server draw it.
+void prepare_text(FakeFont* f, std::string& text, int utf8) {
+  std::FILE* stream = fmemopen(text.data(), text.size(), "r");
+  if (!stream) return;
+  LetterCursor cursor{from_stream, nullptr, stream, utf8, {}, 0};
+  for (int c; (c = next_char(&cursor)) != -1;) prepare(f, static_cast<char32_t>(c));
+  std::fclose(stream);
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  for (int c = 0; c < kGlyphCount; ++c) chars[c].width = static_cast<short>(width_of(c));
-  font.min_bounds.width = 0;
-  font.max_bounds.width = 300;
-  font.max_char_or_byte2 = kGlyphCount - 1;
-  font.per_char = chars;
-  glyphs = new_glyph_table();
-  prepare(glyphs);
+  for (int c = 0; c < kChars; ++c) chars[c].width = static_cast<short>(width_of(c));
+  for (int two_byte = 0; two_byte < 2; ++two_byte) {
+    XFontStruct& m = fonts[two_byte].metrics;
+    m.min_bounds.width = 0;
+    m.max_bounds.width = 300;
+    m.max_char_or_byte2 = 255;
+    m.max_byte1 = static_cast<unsigned>(two_byte);
+    m.default_char = two_byte ? 0x17a : 'z';  // beyond a plane or a byte
+    m.per_char = chars;
+    fonts[two_byte].glyphs = new_glyph_table();
+  }
   return 0;
 }
 
@@ -70,8 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PenCache cache{};
   push_pen_front(&cache, &paper);
   push_pen_front(&cache, &ink);
+  FakeFont* font = &fonts[data[3] >> 2 & 1];
   AppState s{};
-  s.font_info = &font;
+  s.font_info = &font->metrics;
   s.line_height = kLineHeight;
   s.source_width = static_cast<std::int16_t>(data[0] | data[1] << 8) * 3;
   s.line_space = static_cast<std::int8_t>(data[2]) * 300;
@@ -79,9 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.paper_pixel = 0;
   s.pens = &cache;
   s.segments = new_segment_list();
-  s.glyphs = glyphs;
+  s.glyphs = font->glyphs;
+  s.utf8_text = data[3] >> 1 & 1;
 
   std::string text(reinterpret_cast<const char*>(data + 4), size - 4);
+  prepare_text(font, text, s.utf8_text);
   if (data[3] & 1) {
     std::FILE* f = fmemopen(text.data(), text.size(), "r");
     if (f) {

@@ -121,6 +121,8 @@ bool start_x_server(XServer* server, const std::vector<std::string>& extra_args)
   if (!ok || number.empty()) return false;
   server->display_name = ":" + number;
   setenv("DISPLAY", server->display_name.c_str(), 1);
+  // Text is read byte by byte unless a test asks for a UTF-8 locale itself.
+  setenv("LC_ALL", "C", 1);
   server->display = XOpenDisplay(server->display_name.c_str());
   return server->display != nullptr;
 }

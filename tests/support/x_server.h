@@ -19,7 +19,8 @@ struct XServer {
 };
 
 // Starts Xvfb (1024x768x24, the core fonts, plus `extra_args`) and opens a
-// connection to it; DISPLAY is set to it for the programs the test starts.
+// connection to it; DISPLAY is set to it, and LC_ALL to C, for the program
+// started in the test's process and those the test starts.
 bool start_x_server(XServer* server, const std::vector<std::string>& extra_args = {});
 // Starts openbox and waits until it manages the screen.
 bool start_window_manager(XServer* server);

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr unsigned long kInk = 1, kPaper = 0;
+constexpr int kCodes = 256;  // the font's characters
 
 struct Seg {
   int length;
@@ -52,7 +53,7 @@ using Segs = std::vector<Seg>;
 struct Compiler : testing::Test {
   AppState s{};
   XFontStruct font{};
-  XCharStruct chars[kGlyphCount]{};
+  XCharStruct chars[kCodes]{};
   Pen ink{nullptr, kInk, nullptr, nullptr};
   Pen paper{nullptr, kPaper, nullptr, nullptr};
   PenCache cache{};
@@ -68,7 +69,7 @@ struct Compiler : testing::Test {
     font.min_bounds.width = 8;
     font.max_bounds.width = 8;
     font.min_char_or_byte2 = 0;
-    font.max_char_or_byte2 = kGlyphCount - 1;
+    font.max_char_or_byte2 = kCodes - 1;
     font.per_char = chars;
     s.font_info = &font;
     s.line_height = line_height;
@@ -83,21 +84,21 @@ struct Compiler : testing::Test {
     s.glyphs = new_glyph_table();
   }
 
-  // Every code gets a glyph of its font width whose row 0 marks where the
-  // character begins (one ink pixel) and whose row r + 1 is all ink when
-  // bit r of the code is set, so that lines can be read back from the
-  // segments.
+  Glyph& glyph(char32_t c) { return *glyph_entry(s.glyphs, c); }
+
+  // A code point gets a glyph of its font width whose row 0 marks where
+  // the character begins (one ink pixel) and whose row r + 1 is all ink
+  // when bit r of the code point is set, so that lines can be read back
+  // from the segments.
+  void prepare_code_glyph(char32_t c) {
+    int w = char_width(&font, c);
+    glyph(c).width = static_cast<std::int16_t>(w);
+    glyph(c).rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
+    glyph(c).rows[0] = runs({{true, 1}, {false, w - 1}});
+    for (int r = 1; r < s.line_height; ++r) glyph(c).rows[r] = runs({{(c >> (r - 1) & 1) != 0, w}});
+  }
   void prepare_code_glyphs() {
-    for (int c = 0; c < kGlyphCount; ++c) {
-      int w = chars[c].width;
-      s.glyphs[c].width = static_cast<std::int16_t>(w);
-      s.glyphs[c].rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
-      s.glyphs[c].rows[0] = runs({{true, 1}, {false, w - 1}});
-      for (int r = 1; r < s.line_height; ++r) {
-        bool set = r <= 8 && (c >> (r - 1) & 1);
-        s.glyphs[c].rows[r] = runs({{set, w}});
-      }
-    }
+    for (int c = 0; c < kCodes; ++c) prepare_code_glyph(static_cast<char32_t>(c));
   }
 
   // A character of another width; the font's bounds follow, as a real
@@ -119,14 +120,27 @@ struct Compiler : testing::Test {
 
 // ---------------------------------------------------------------- reader
 
+// A line's characters as code points; a byte string stands for its bytes.
 struct Line {
-  std::string text;
+  std::u32string text;
   bool centred;
+  Line(std::u32string t, bool c) : text(std::move(t)), centred(c) {}
+  Line(const std::string& bytes, bool c) : text(bytes.begin(), bytes.end()), centred(c) {
+    for (char32_t& ch : text) ch &= 0xff;
+  }
   bool operator==(const Line&) const = default;
 };
 
 void PrintTo(const Line& l, std::ostream* os) {
-  *os << (l.centred ? "centred " : "") << testing::PrintToString(l.text);
+  *os << (l.centred ? "centred " : "") << "U\"";
+  for (char32_t c : l.text) {
+    if (c >= 32 && c < 127) {
+      *os << static_cast<char>(c);
+    } else {
+      *os << "\\u{" << std::hex << static_cast<unsigned long>(c) << std::dec << "}";
+    }
+  }
+  *os << "\"";
 }
 
 using Lines = std::vector<Line>;
@@ -142,7 +156,7 @@ struct Reader : Compiler {
     Lines out;
     Segment* g = s.segments->head;
     while (g) {
-      Line line{"", false};
+      Line line{U"", false};
       if (g->length == 0 && g->advance_y == 0) {  // the centring move
         line.centred = true;
         g = g->next;
@@ -157,9 +171,9 @@ struct Reader : Compiler {
         }
         for (size_t x = 0; x < rows[0].size(); ++x) {
           if (rows[0][x] != '1') continue;  // not where a character begins
-          int code = 0;
-          for (int r = 1; r <= 8; ++r) code |= (rows[r][x] == '1') << (r - 1);
-          line.text.push_back(static_cast<char>(code));
+          char32_t code = 0;
+          for (int r = 1; r < s.line_height; ++r) code |= char32_t{rows[r][x] == '1'} << (r - 1);
+          line.text.push_back(code);
         }
       }
       g = g->next;  // the line space, or the move back from the centre
@@ -286,9 +300,58 @@ TEST_F(Reader, TheLineWidthIsTheFontsWidthOfTheWholeLine) {
   std::string text = "wiwiwiwiiw\bwiw";
   Lines got = read_string(text + "\n");
   for (const Line& l : got) {
-    EXPECT_LE(XTextWidth(&font, l.text.c_str(), static_cast<int>(l.text.size())), 50) << l.text;
+    EXPECT_LE(text_width(&font, l.text.data(), static_cast<int>(l.text.size())), 50)
+        << testing::PrintToString(l);
   }
   EXPECT_EQ(got, (Lines{{"wiwiwi", false}, {"wiiwiw", false}}));
+}
+
+// In a UTF-8 locale a character is a code point, whatever its bytes: it
+// is what backspace removes, what wraps and what the line limit counts.
+struct Utf8Reader : Reader {
+  void SetUp() override {
+    setup(22, 320, 1);  // rows enough to read 21-bit code points back
+    prepare_code_glyphs();
+    for (char32_t c : std::u32string(U"\u03b1\u0416\u0436\u044b\U0001f600")) {
+      prepare_code_glyph(c);
+    }
+    s.utf8_text = 1;
+  }
+};
+
+TEST_F(Utf8Reader, CharactersAreCodePoints) {
+  const std::string zhe = "\xd0\xb6", yery = "\xd1\x8b";
+  std::string forty_zhe;
+  for (int i = 0; i < 40; ++i) forty_zhe += zhe;
+  const struct {
+    std::string input;
+    Lines expected;
+  } cases[] = {
+      {"Gr\xc3\xbc\xc3\x9f"
+       "e\n",
+       {{U"Gr\u00fc\u00dfe", false}}},
+      {"caf\xe9 \xf0\x9f\x98\x80\n", {{U"caf\u00e9 \U0001f600", false}}},
+      {"ab\xce\xb1\b\bc\n", {{U"ac", false}}},
+      {"\x1b[\xce\xb1;1mx\xd0\x96\n", {{U"x\u0416", false}}},
+      {"#center\xd0\x96\n", {{U"\u0416", true}}},
+      {"\t" + forty_zhe + yery + "\n", {{std::u32string(40, U'\u0436'), true}, {U"\u044b", true}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(read_string(c.input), c.expected) << "string " << testing::PrintToString(c.input);
+    reset();
+    EXPECT_EQ(read_stream(c.input), c.expected) << "stream " << testing::PrintToString(c.input);
+    reset();
+  }
+}
+
+TEST_F(Utf8Reader, KeepsTheFirst2047CharactersOfALine) {
+  s.source_width = 1000000;
+  std::string long_line;
+  for (int i = 0; i < 3000; ++i) long_line += i == 2046 ? "\xd0\x96" : "\xc3\xa9";
+  Lines got = read_stream(long_line);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].text.size(), 2047u);
+  EXPECT_EQ(got[0].text.back(), U'\u0416');
 }
 
 // ---------------------------------------------------------------- layout
@@ -297,16 +360,18 @@ struct Layout : Compiler {
   void SetUp() override {
     setup(16, 320, 1);
     // A space that draws nothing; other letters a bar of ink then paper.
-    for (int c = 0; c < kGlyphCount; ++c) {
-      s.glyphs[c].width = static_cast<std::int16_t>(chars[c].width);
-      s.glyphs[c].rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
+    for (int c = 0; c < kCodes; ++c) {
+      glyph(c).width = static_cast<std::int16_t>(chars[c].width);
+      glyph(c).rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
       for (int r = 0; r < s.line_height; ++r) {
-        s.glyphs[c].rows[r] = c == ' ' ? runs({{false, 8}}) : runs({{true, 2}, {false, 6}});
+        glyph(c).rows[r] = c == ' ' ? runs({{false, 8}}) : runs({{true, 2}, {false, 6}});
       }
     }
   }
   Segs lay_out(const std::string& text, int centred) {
-    emit_line(&s, text.data(), static_cast<int>(text.size()), centred);
+    std::u32string characters(text.begin(), text.end());
+    for (char32_t& c : characters) c &= 0xff;
+    emit_line(&s, characters.data(), static_cast<int>(characters.size()), centred);
     return segments();
   }
 };
@@ -353,15 +418,15 @@ TEST_F(Layout, EmptyLines) {
 
 TEST_F(Layout, CentringShiftsTheLineAndBack) {
   set_width('x', 101);
-  s.glyphs[int{'x'}].width = 101;
+  glyph('x').width = 101;
   for (int r = 0; r < 16; ++r) {
-    ::Run* old = s.glyphs[int{'x'}].rows[r];
+    ::Run* old = glyph('x').rows[r];
     while (old) {
       ::Run* next = old->next;
       std::free(old);
       old = next;
     }
-    s.glyphs[int{'x'}].rows[r] = runs({{true, 101}});
+    glyph('x').rows[r] = runs({{true, 101}});
   }
   s.line_space = 0;
   Segs got = lay_out("x", 1);

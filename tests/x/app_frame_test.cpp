@@ -77,6 +77,35 @@ TEST_F(AppFrame, DefaultNameIsLumadrift) {
   EXPECT_EQ(argc, 1);  // the toolkit took -display
 }
 
+// In a UTF-8 locale the title also goes to the UTF-8 names, its bytes that
+// are not UTF-8 taken as ISO-8859-1; the legacy names keep the bytes.
+TEST_F(AppFrame, AUtf8LocaleAlsoSetsTheUtf8Names) {
+  setenv("LC_ALL", "C.UTF-8", 1);
+  const std::string title =
+      "Gr\xc3\xbc\xc3\x9f"
+      "e \xce\xb1 caf\xe9";
+  start_app({"-title", title});
+  Display* d = server.display;
+  for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"}) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* value = nullptr;
+    XGetWindowProperty(d, state.base_window, XInternAtom(d, name, False), 0, 1024, False,
+                       AnyPropertyType, &type, &format, &items, &left, &value);
+    ASSERT_NE(value, nullptr) << name;
+    EXPECT_EQ(type, XInternAtom(d, "UTF8_STRING", False)) << name;
+    EXPECT_EQ(format, 8) << name;
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(value), items),
+              "Gr\xc3\xbc\xc3\x9f"
+              "e \xce\xb1 caf\xc3\xa9")
+        << name;
+    XFree(value);
+  }
+  EXPECT_EQ(property_text(state.base_window, false), title);
+  EXPECT_EQ(property_text(state.base_window, true), title);
+}
+
 TEST_F(AppFrame, ToolkitOptionsActAndLeaveOnlyTheMaterial) {
   start_app({"-geometry", "300x200", "-bg", "blue", "-fg", "red", "text"});
   EXPECT_EQ(argc, 2);

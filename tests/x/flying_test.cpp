@@ -22,11 +22,13 @@ struct Frame {
   int status = -2;
   long ink = 0;  // pixels that are not white, the paper colour
   int top = 1 << 30, bottom = -1;
+  std::vector<char> pixels;  // the whole root window
 };
 
 struct Flying : testing::Test {
   XServer server;
   std::string dir;
+  std::string locale = "C";  // LC_ALL of the runs
   void SetUp() override {
     // -noreset: the root keeps its last frame when the program has gone.
     ASSERT_TRUE(start_x_server(&server, {"-noreset"}));
@@ -46,7 +48,7 @@ struct Flying : testing::Test {
   Frame fly(std::vector<std::string> args, const std::string* input = nullptr,
             double seconds = 60) {
     args.insert(args.begin(), {"-root", "-quit"});
-    Program p = start_program(args, input != nullptr);
+    Program p = start_program(args, input != nullptr, {"LC_ALL=" + locale});
     if (input) {
       size_t done = 0;
       while (done < input->size()) {
@@ -71,6 +73,7 @@ struct Flying : testing::Test {
         f.bottom = std::max(f.bottom, y);
       }
     }
+    f.pixels.assign(image->data, image->data + image->bytes_per_line * image->height);
     XDestroyImage(image);
     return f;
   }
@@ -83,6 +86,32 @@ TEST_F(Flying, AnArgumentThatNamesNoFileFliesAsText) {
   EXPECT_GT(f.ink, 300);
   EXPECT_GT(f.top, 600);
   EXPECT_LE(f.bottom, 767);
+}
+
+// Latin text in a UTF-8 locale flies pixel for pixel as the same text in
+// ISO-8859-1 under the C locale, and so do ISO-8859-1 bytes, which are not
+// UTF-8: letters, a centred line, backspace, an escape sequence, C1 codes.
+TEST_F(Flying, Utf8TextFliesAsIso8859InTheCLocale) {
+  std::string latin1 = write_file("latin1.txt",
+                                  "Gr\xfc\xdf"
+                                  "e aus K\xf6ln, na\xefve caf\xe9\n"
+                                  "\t\xa1Se\xf1or \xc6gir!\n"
+                                  "ab\xe9\bc\x1b[1mX \xff\xfe\x80\x9f\n");
+  std::string utf8 = write_file("utf8.txt",
+                                "Gr\xc3\xbc\xc3\x9f"
+                                "e aus K\xc3\xb6ln, na\xc3\xafve caf\xc3\xa9\n"
+                                "\t\xc2\xa1Se\xc3\xb1or \xc3\x86gir!\n"
+                                "ab\xc3\xa9\bc\x1b[1mX \xc3\xbf\xc3\xbe\xc2\x80\xc2\x9f\n");
+  auto frame = [&](const char* run_locale, const std::string& file) {
+    locale = run_locale;
+    Frame f = fly({"-st", "120", file});
+    EXPECT_EQ(f.status, 0);
+    return f.pixels;
+  };
+  std::vector<char> want = frame("C", latin1);
+  EXPECT_TRUE(frame("C.UTF-8", utf8) == want) << "UTF-8 text";
+  EXPECT_TRUE(frame("C.UTF-8", latin1) == want) << "ISO-8859-1 bytes";
+  EXPECT_FALSE(frame("C", utf8) == want) << "the C locale reads bytes";
 }
 
 TEST_F(Flying, NothingIsDrawnBeforeTheFirstRowArrives) {

@@ -2,6 +2,7 @@
 #include "support/app_fixture.h"
 
 #include <string>
+#include <vector>
 
 #include "content/display_list.h"
 #include "content/glyphs.h"
@@ -21,7 +22,7 @@ struct Glyphs : AppFixture {
   // Run lengths of one row, ink as positive and paper as negative numbers.
   std::vector<int> row(int code, int r) {
     std::vector<int> lengths;
-    for (const ::Run* run = state.glyphs[code].rows[r]; run; run = run->next) {
+    for (const ::Run* run = glyph_entry(state.glyphs, code)->rows[r]; run; run = run->next) {
       lengths.push_back(run->ink ? run->length : -run->length);
     }
     return lengths;
@@ -34,7 +35,7 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
   int ink_rows = 0;
   for (int code = 32; code < 256; ++code) {
     rasterize_glyph(&state, code);
-    const Glyph& g = state.glyphs[code];
+    const Glyph& g = *glyph_entry(state.glyphs, code);
     ASSERT_NE(g.rows, nullptr);
     EXPECT_EQ(g.width, 8) << code;
     for (int r = 0; r < 16; ++r) {
@@ -65,11 +66,11 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
 TEST_F(Glyphs, AGlyphIsPreparedOnlyOnce) {
   start();
   read_letters(&state, "aba", from_string);
-  ::Run** rows = state.glyphs[int{'a'}].rows;
+  ::Run** rows = glyph_entry(state.glyphs, 'a')->rows;
   ASSERT_NE(rows, nullptr);
   read_letters(&state, "a", from_string);
-  EXPECT_EQ(state.glyphs[int{'a'}].rows, rows);
-  EXPECT_EQ(state.glyphs[int{'c'}].rows, nullptr);
+  EXPECT_EQ(glyph_entry(state.glyphs, 'a')->rows, rows);
+  EXPECT_EQ(glyph_entry(state.glyphs, 'c')->rows, nullptr);
 }
 
 TEST_F(Glyphs, ForegroundLikeBackgroundLeavesOnlyPaper) {
@@ -86,6 +87,43 @@ TEST_F(Glyphs, TheSumOfCharacterWidthsIsTheLineWidth) {
     for (char c : text) sum += XTextWidth(state.font_info, &c, 1);
     EXPECT_EQ(sum, XTextWidth(state.font_info, text.data(), static_cast<int>(text.size())));
   }
+}
+
+// The 18-pixel font of xfonts-base that some systems call 9x18.
+constexpr char kUnicodeFont[] = "-misc-fixed-medium-r-normal--18-120-100-100-c-90-iso10646-1";
+
+TEST_F(Glyphs, ATwoByteFontDrawsTheBasicMultilingualPlane) {
+  start({"-fn", kUnicodeFont});
+  const char32_t alpha = 0x3b1, zhe = 0x416, smile = 0x1f600, a_grave = 0xe0;
+  for (char32_t c : {alpha, zhe, smile, a_grave, char32_t{'a'}, char32_t{0}}) {
+    rasterize_glyph(&state, c);
+    EXPECT_EQ(glyph_entry(state.glyphs, c)->width, 9) << static_cast<unsigned>(c);
+  }
+  auto rows = [&](char32_t c) {
+    std::vector<std::vector<int>> all;
+    for (int r = 0; r < state.line_height; ++r) all.push_back(row(static_cast<int>(c), r));
+    return all;
+  };
+  // Beyond the plane: the default character, which is U+0000 in this font.
+  EXPECT_EQ(rows(smile), rows(0));
+  for (char32_t c : {alpha, zhe, a_grave}) EXPECT_NE(rows(c), rows(0)) << static_cast<unsigned>(c);
+  EXPECT_NE(rows(alpha), rows('a'));
+  EXPECT_NE(rows(zhe), rows(alpha));
+}
+
+TEST_F(Glyphs, ASingleByteFontDrawsItsDefaultCharacterBeyondALatin1Byte) {
+  start();  // 8x16, whose default character is the space
+  ASSERT_EQ(state.font_info->default_char, unsigned{' '});
+  for (char32_t c : {char32_t{' '}, char32_t{0xe9}, char32_t{0x3b1}, char32_t{0x1f600}}) {
+    rasterize_glyph(&state, c);
+  }
+  for (int r = 0; r < 16; ++r) {
+    EXPECT_EQ(row(0x3b1, r), row(' ', r)) << r;
+    EXPECT_EQ(row(0x1f600, r), row(' ', r)) << r;
+  }
+  bool ink = false;
+  for (int r = 0; r < 16; ++r) ink |= row(0xe9, r) != row(' ', r);
+  EXPECT_TRUE(ink) << "e acute is a letter of the font";
 }
 
 }  // namespace

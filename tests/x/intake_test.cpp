@@ -174,6 +174,18 @@ TEST_F(Intake, TextFilesAndPicturesAreAnnouncedByName) {
   EXPECT_EQ(rows(), 2 * kLineRows + 3);
 }
 
+TEST_F(Intake, FileNamesInAUtf8LocaleAreDrawnAsTheirCharacters) {
+  setenv("LC_ALL", "C.UTF-8", 1);
+  std::string text = write_file("K\xc3\xb6ln.txt", "one\n");
+  std::string picture = write_file("caf\xe9.xpm",
+                                   "/* XPM */\nstatic char *p[] = {\n\"1 1 1 1\",\n"
+                                   "\"A c #ff0000\",\n\"A\"\n};\n");
+  build({text, picture}, std::nullopt);
+  // The same characters in ISO-8859-1, drawn by the 8x16 font byte by byte.
+  expect_messages({kStart, kWait, "Writing letters in a file \"" + dir + "/K\xf6ln.txt\".", kDone,
+                   "Drawing a pixmap \"" + picture + "\".", kDone, kEnd});
+}
+
 TEST_F(Intake, OnlyTheExactMagicMakesAPicture) {
   std::string blank = write_file("a.xpm", " /* XPM */\n\"1 1 1 1\"\n");
   std::string broken = write_file("b.xpm", "/* XPM\n */ x\n");
