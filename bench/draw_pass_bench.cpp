@@ -53,9 +53,11 @@ struct CountingSink {
 long visited_segments(const SegmentList* list, std::int64_t position) {
   long count = 0;
   std::int64_t row = 0;
-  for (const Segment* s = list->head; s; s = s->next) {
+  SegmentCursor cursor = first_segment(list);
+  Segment s;
+  while (next_segment(&cursor, &s)) {
     ++count;
-    row += s->advance_y;
+    row += s.advance_y;
     if (row > position) break;
   }
   return count;
@@ -69,7 +71,7 @@ void BM_Walk(benchmark::State& state) {
   Projection p{640, 480, 320, 320, 100, state.range(0)};
   CountingSink sink;
   for (auto _ : state) {
-    walk_segments<mode>(p, list->head, 0, sink);
+    walk_segments<mode>(p, list, 0, sink);
     benchmark::DoNotOptimize(sink.requests);
   }
   long visited = visited_segments(list, p.position);

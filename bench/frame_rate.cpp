@@ -37,9 +37,7 @@
 namespace {
 
 long segment_count(const AppState& s) {
-  long n = 0;
-  for (const Segment* g = s.segments->head; g; g = g->next) ++n;
-  return n;
+  return static_cast<long>(s.segments->count);
 }
 
 long peak_kb() {
@@ -81,10 +79,10 @@ std::vector<Request> record_frame(const AppState& s, const std::string& mode) {
   std::vector<Request> requests;
   RequestRecorder recorder{&requests};
   Projection p{s.width, s.height, s.source_width, s.length_x, s.length_y, s.position};
-  const Segment* head = s.segments->head;
-  if (mode == "blur") walk_segments<Mode::kBlur>(p, head, s.paper_pixel, recorder);
-  if (mode == "noblur") walk_segments<Mode::kNoblur>(p, head, s.paper_pixel, recorder);
-  if (mode == "fill") walk_segments<Mode::kFill>(p, head, s.paper_pixel, recorder);
+  const SegmentList* list = s.segments;
+  if (mode == "blur") walk_segments<Mode::kBlur>(p, list, s.paper_pixel, recorder);
+  if (mode == "noblur") walk_segments<Mode::kNoblur>(p, list, s.paper_pixel, recorder);
+  if (mode == "fill") walk_segments<Mode::kFill>(p, list, s.paper_pixel, recorder);
   return requests;
 }
 

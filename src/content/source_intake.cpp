@@ -163,7 +163,7 @@ void build_content(AppState* state, int* argc, char** argv) {
     remove_argument(argc, argv, 1);
   }
   if (!isatty(fileno(stdin)) && !std::feof(stdin)) read_standard_input(s, false);
-  if (!s->segments->head) {
+  if (s->segments->count == 0) {
     show_message(s, "Writing default letters.");
     read_letters(s, usage_text, from_string);
     show_message(s, "Done.");
