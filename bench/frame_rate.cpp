@@ -1,7 +1,8 @@
 // The whole program's frame loop, measured: the program is started in this
 // process against a private Xvfb exactly as main() starts it, compiles its
-// material with build_content, and then runs frame_step for a number of
-// frames while the CPU time of this process and of the server is taken.
+// material with build_content and indexes it, and then runs frame_step for a
+// number of frames while the CPU time of this process and of the server is
+// taken.
 //
 //   frame_rate MODE START FRAMES [material...]     MODE: blur, noblur, fill or idle
 //                                                  or blur-floor, noblur-floor, fill-floor
@@ -27,6 +28,7 @@
 #include "app/frame_loop.h"
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "render/row_index.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
 #include "support/app_start.h"
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
   timespec t0, t1;
   clock_gettime(CLOCK_MONOTONIC, &t0);
   build_content(&state, &arguments.argc, arguments.argv.data());
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
   clock_gettime(CLOCK_MONOTONIC, &t1);
   double compile = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9 - 1.0;  // its sleep(1)
   long segments = segment_count(state);

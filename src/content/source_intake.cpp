@@ -21,7 +21,6 @@
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
-#include "render/row_index.h"
 
 std::uint32_t message_y = 0;
 
@@ -170,7 +169,6 @@ void build_content(AppState* state, int* argc, char** argv) {
   }
   free_glyphs(s);
   s->glyphs = nullptr;
-  s->row_index = build_row_index(s->segments, s->paper_pixel);
   show_message(s, "Now starting Lumadrift!");
   sleep(1);
 }
