@@ -59,12 +59,14 @@ void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink
   RowEdges row = row_edges(p, d);
   if (!row.finite) return;
   SegmentCursor cursor = segment_at(index.list, span.first);
+  const std::uint8_t* ink = index.ink.data();
+  Pen* const* pens = index.list->pens.data();
   std::int64_t pen_x = span.pen_x;
   const StoredSegment* s;
-  std::uint32_t pen;
+  std::uint32_t pen, last_pen = kNoPenNumber;  // a row keeps to one ink for long
   while (next_stored_segment(&cursor, &s, &pen)) {
-    if (index.ink[pen]) {
-      sink.use(index.list->pens[pen]);
+    if (ink[pen]) {
+      if (pen != last_pen) sink.use(pens[last_pen = pen]);
       draw_step<mode>(p, row, pen_x, s->length, out);
     }
     if (s->advance_y != 0) return;
