@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_setup.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_setup.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"

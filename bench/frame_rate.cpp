@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/frame_loop.h"
 #include "content/display_list.h"
 #include "content/source_intake.h"

@@ -15,7 +15,7 @@
 //   build_row_index       the list's rows, for the draw passes
 //   frame_step            handed to the toolkit as its work procedure
 // The process ends only in quit_program().
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"

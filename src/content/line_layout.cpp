@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/segment_moves.h"

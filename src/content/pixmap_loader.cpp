@@ -9,7 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/xpm.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/picture_header.h"
 #include "content/segment_moves.h"

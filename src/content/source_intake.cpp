@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/options.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"

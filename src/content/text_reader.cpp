@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/glyphs.h"
 #include "content/line_layout.h"
 

@@ -5,7 +5,7 @@
 
 #include <X11/Xlib.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"

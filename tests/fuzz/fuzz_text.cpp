@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/text_reader.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "support/segments.h"
 
