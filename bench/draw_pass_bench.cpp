@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_setup.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
@@ -53,9 +53,11 @@ struct CountingSink {
 long visited_segments(const SegmentList* list, std::int64_t position) {
   long count = 0;
   std::int64_t row = 0;
-  for (const Segment* s = list->head; s; s = s->next) {
+  SegmentCursor cursor = first_segment(list);
+  Segment s;
+  while (next_segment(&cursor, &s)) {
     ++count;
-    row += s->advance_y;
+    row += s.advance_y;
     if (row > position) break;
   }
   return count;
@@ -69,7 +71,7 @@ void BM_Walk(benchmark::State& state) {
   Projection p{640, 480, 320, 320, 100, state.range(0)};
   CountingSink sink;
   for (auto _ : state) {
-    walk_segments<mode>(p, list->head, 0, sink);
+    walk_segments<mode>(p, list, 0, sink);
     benchmark::DoNotOptimize(sink.requests);
   }
   long visited = visited_segments(list, p.position);
@@ -147,10 +149,33 @@ void BM_IndexedBlur(benchmark::State& state) {
   free_segment_list(list);
 }
 
+// Noblur and fill through the row index, without a server.
+template <Mode mode>
+void BM_Indexed(benchmark::State& state) {
+  Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
+  SegmentList* list = new_segment_list();
+  fill_text_like(list, &ink, &paper);
+  RowIndex* index = build_row_index(list, 0);
+  Projection p{640, 480, 320, 320, 100, state.range(0)};
+  CountingSink sink;
+  for (auto _ : state) {
+    walk_ink_runs<mode>(p, *index, sink);
+    benchmark::DoNotOptimize(sink.requests);
+  }
+  long visited = visited_segments(list, p.position);
+  state.counters["ns_per_segment"] = benchmark::Counter(
+      static_cast<double>(visited),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  free_row_index(index);
+  free_segment_list(list);
+}
+
 BENCHMARK(BM_Walk<Mode::kBlur>)->Apply(positions);
 BENCHMARK(BM_IndexedBlur)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kNoblur>)->Apply(positions);
+BENCHMARK(BM_Indexed<Mode::kNoblur>)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kFill>)->Apply(positions);
+BENCHMARK(BM_Indexed<Mode::kFill>)->Apply(positions);
 BENCHMARK_CAPTURE(BM_Pass, blur, draw_blur)->Apply(positions);
 BENCHMARK_CAPTURE(BM_Pass, noblur, draw_noblur)->Apply(positions);
 BENCHMARK_CAPTURE(BM_Pass, fill, draw_fill)->Apply(positions);

@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/frame_loop.h"
 #include "content/source_intake.h"
+#include "render/row_index.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
 
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   Arguments arguments;
   start_app_on(server.display_name, args, &arguments, &state);
   build_content(&state, &arguments.argc, arguments.argv.data());
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
 
   XtAppContext app = state.app_context;

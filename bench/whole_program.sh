@@ -4,10 +4,10 @@
 # -wait 0 against a private Xvfb, and the frames per second and the CPU
 # milliseconds per frame of the program and of the X server are taken
 # (bench/frame_rate.cpp), and the same with the requests only sent, not
-# computed (the floor of the program's share). Also compile time, segments
-# and peak memory for the large text, CPU use when idle, and the frame rate
-# and CPU use when frames are paced (bench/pacing.sh). Writes
-# docs/performance.md.
+# computed (the floor of the program's share). Also compile time, segments,
+# peak memory, bytes per segment and the time to the first frame for the
+# large texts, CPU use when idle, and the frame rate and CPU use when frames
+# are paced (bench/pacing.sh). Writes docs/performance.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
@@ -17,8 +17,9 @@ unset DISPLAY
 work=$(mktemp -d /tmp/lumadrift-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-# Material: 2,000 and 20,000 lines of a directory listing, a picture.
-{ ls -lR /usr 2>/dev/null || true; } | head -n 20000 >"$work/listing-20000.txt"
+# Material: 2,000, 20,000 and 100,000 lines of a directory listing, a picture.
+{ ls -lR /usr 2>/dev/null || true; } | head -n 100000 >"$work/listing-100000.txt"
+head -n 20000 "$work/listing-100000.txt" >"$work/listing-20000.txt"
 head -n 2000 "$work/listing-20000.txt" >"$work/listing-2000.txt"
 python3 - "$work/picture.xpm" <<'PY'
 import random, sys
@@ -76,6 +77,7 @@ scenario "picture 320 x 400, 256 colours, row 300" 600 300 "$work/picture.xpm"
 history=$(sed -n '/^## Earlier figures/,$p' docs/performance.md 2>/dev/null || true)
 
 large=$(measure blur 300 10 "$work/listing-20000.txt")
+huge=$(measure blur 300 10 "$work/listing-100000.txt")
 idle=$(measure idle 300 30 "$work/listing-2000.txt")
 pacing=$(bash bench/pacing.sh)
 
@@ -96,8 +98,14 @@ pacing=$(bash bench/pacing.sh)
   echo "|---|---|---|---|---|---|---|---|"
   printf '%s\n' "${rows[@]}"
   echo
-  echo "Compiling the 20,000-line text: $(field compile_s "$large") s, $(field segments "$large") segments,"
-  echo "peak memory $(field peak_kb "$large") kB, $(field bytes_per_segment "$large") bytes per segment."
+  compiled() {  # label measurement
+    echo "Compiling the $1 text: $(field compile_s "$2") s, $(field segments "$2") segments,"
+    echo "peak memory $(field peak_kb "$2") kB, $(field bytes_per_segment "$2") bytes per segment;"
+    echo "the first frame $(field first_frame_s "$2") s after start (1 s of it the start-up pause)."
+  }
+  compiled 20,000-line "$large"
+  echo
+  compiled 100,000-line "$huge"
   echo
   echo "Idle (\`-scroll 0\`): the program uses $(field client_cpu_percent "$idle") % of one core."
   echo

@@ -1,5 +1,5 @@
 // Defaults of the program record and the first step of start-up.
-#include "app/app_state.h"
+#include "app_state.h"
 
 #include <langinfo.h>
 

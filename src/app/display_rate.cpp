@@ -4,7 +4,7 @@
 
 #include <X11/StringDefs.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/frame_pacing.h"
 #include "app/randr_rate.h"
 

@@ -12,7 +12,7 @@
 #include <X11/Xutil.h>
 #include <X11/xpm.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/root_target.h"
 #include "app/sizes.h"
 #include "content/utf8.h"

@@ -5,7 +5,7 @@
 
 #include <X11/XKBlib.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/frame_loop.h"

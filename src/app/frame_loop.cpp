@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/frame_pacing.h"
 #include "app/keys.h"
 #include "content/display_list.h"

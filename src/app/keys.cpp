@@ -5,7 +5,7 @@
 
 #include <X11/keysym.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 
 namespace {
 

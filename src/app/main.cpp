@@ -12,14 +12,16 @@
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
+//   build_row_index       the list's rows, for the draw passes
 //   frame_step            handed to the toolkit as its work procedure
 // The process ends only in quit_program().
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
 #include "app/frame_loop.h"
 #include "content/source_intake.h"
+#include "render/row_index.h"
 
 int main(int argc, char** argv) {
   AppState state{};
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   setup_frame_pacing(&state);
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
   XtAppMainLoop(state.app_context);
 }

@@ -7,7 +7,7 @@
 
 #include <X11/Xatom.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 
 namespace {
 

@@ -2,43 +2,89 @@
 // to the X server; pens.cpp makes and frees the GCs.
 #include "content/display_list.h"
 
-#include "app/app_state.h"
+#include <algorithm>
 
-Segment* new_segment(int length, Pen* pen, int advance_x, int advance_y) {
-  auto* segment = new Segment{};
-  segment->length = static_cast<std::int16_t>(length);
-  segment->pen = pen;
-  segment->advance_x = static_cast<std::int16_t>(advance_x);
-  segment->advance_y = static_cast<std::int16_t>(advance_y);
-  return segment;
+#include "app_state.h"
+
+namespace {
+
+// The pen's number in the list's table, given it one if it has none yet; it
+// is put at hand, where the other pen at hand was.
+std::uint32_t pen_number(SegmentList* list, Pen* pen) {
+  PenAtHand* hand = list->at_hand;
+  for (int i = 0; i < 2; ++i) {
+    if (hand[i].number != kNoPenNumber && hand[i].pen == pen) return hand[i].number;
+  }
+  std::uint32_t number;
+  if (auto found = list->pen_numbers.find(pen); found != list->pen_numbers.end()) {
+    number = found->second;
+  } else {
+    number = static_cast<std::uint32_t>(list->pens.size());
+    list->pens.push_back(pen);
+    list->pen_numbers.emplace(pen, number);
+  }
+  hand[1] = hand[0];
+  hand[0] = {pen, number};
+  return number;
 }
+
+// Room for `size` places at the end of the last block, in a new block when
+// the last one is full.
+SegmentBlock* block_with_room(SegmentList* list, std::uint32_t size) {
+  if (!list->blocks.empty()) {
+    SegmentBlock& last = list->blocks.back();
+    if (last.capacity - last.used >= size) return &last;
+  }
+  std::uint32_t capacity = list->blocks.empty()
+                               ? kFirstBlockPlaces
+                               : std::min(2 * list->blocks.back().capacity, kLargestBlockPlaces);
+  list->blocks.push_back({new StoredSegment[capacity], capacity, 0});
+  return &list->blocks.back();
+}
+
+}  // namespace
 
 SegmentList* new_segment_list() {
   return new SegmentList{};
 }
 
-Segment* append_segment(SegmentList* list, Segment* segment) {
-  if (!segment) return nullptr;
-  segment->next = nullptr;
-  if (!list->head) {
-    segment->prev = nullptr;
-    list->head = segment;
-  } else {
-    segment->prev = list->tail;
-    list->tail->next = segment;
+StoredSegment* store_segment(SegmentList* list, Segment segment) {
+  std::uint32_t number = pen_number(list, segment.pen);
+  bool wide = number >= kWidePen;
+  SegmentBlock* block = block_with_room(list, wide ? 2 : 1);
+  StoredSegment* stored = block->places + block->used;
+  *stored = {segment.length, wide ? kWidePen : static_cast<std::uint16_t>(number),
+             segment.advance_x, segment.advance_y};
+  if (wide) {
+    StoredSegment rest{};
+    std::memcpy(&rest, &number, sizeof number);
+    stored[1] = rest;
   }
-  list->tail = segment;
-  return segment;
+  block->used += wide ? 2 : 1;
+  ++list->count;
+  list->tail = stored;
+  return stored;
 }
 
 void free_segment_list(SegmentList* list) {
   if (!list) return;
-  while (list->head) {
-    Segment* next = list->head->next;
-    delete list->head;
-    list->head = next;
-  }
+  for (SegmentBlock& block : list->blocks) delete[] block.places;
   delete list;
+}
+
+SegmentCursor segment_at(const SegmentList* list, SegmentPlace place) {
+  SegmentCursor c{list, place.block, nullptr, nullptr, nullptr};
+  if (place.block < list->blocks.size()) {
+    const SegmentBlock& block = list->blocks[place.block];
+    c.begin = block.places;
+    c.at = block.places + place.place;
+    c.end = block.places + block.used;
+  }
+  return c;
+}
+
+SegmentCursor first_segment(const SegmentList* list) {
+  return segment_at(list, {0, 0});
 }
 
 PenCache* new_pen_cache() {

@@ -11,7 +11,7 @@
 
 #include <X11/Xutil.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/segment_moves.h"
@@ -24,7 +24,7 @@ struct LinePens {
 
 // One pixel row of the line, closed by the move back to its start.
 void emit_row(AppState* s, const char32_t* text, int count, int r, LinePens pens) {
-  Segment* open = nullptr;
+  StoredSegment* open = nullptr;
   bool open_ink = false;
   std::int64_t row_width = 0;
   for (int k = 0; k < count; ++k) {

@@ -1,6 +1,6 @@
 // The X side of the pen cache: every Pen's GC is made and freed here, and the
 // ink and paper pixel values are read back from the server.
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 
 #include <X11/Xutil.h>

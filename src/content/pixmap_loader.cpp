@@ -9,7 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/xpm.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/picture_header.h"
 #include "content/segment_moves.h"
@@ -89,14 +89,16 @@ void emit_image(AppState* state, Pixmap pixmap, int width, int height) {
   XImage* image = XGetImage(s->display, pixmap, 0, 0, width, height, AllPlanes, XYPixmap);
   if (!image) return;
   for (int r = 0; r < height; ++r) {
-    Segment* open = nullptr;
+    StoredSegment* open = nullptr;
+    unsigned long open_pixel = 0;
     for (int x = 0; x < width; ++x) {
       unsigned long p = XGetPixel(image, x, r);
-      if (open && p == open->pen->pixel) {
+      if (open && p == open_pixel) {
         ++open->length;
         ++open->advance_x;
       } else {
         open = append_segment(s->segments, new_segment(1, pen_for_pixel(s, p), 1, 0));
+        open_pixel = p;
       }
     }
     // Back to the picture's left edge, one row down.

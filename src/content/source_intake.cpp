@@ -15,13 +15,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/options.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
-#include "render/row_index.h"
 
 std::uint32_t message_y = 0;
 
@@ -178,14 +177,13 @@ void build_content(AppState* state, int* argc, char** argv) {
     remove_argument(argc, argv, 1);
   }
   if (!isatty(fileno(stdin)) && !std::feof(stdin)) read_standard_input(s, false);
-  if (!s->segments->head) {
+  if (s->segments->count == 0) {
     show_message(s, "Writing default letters.");
     read_letters(s, usage_text, from_string);
     show_message(s, "Done.");
   }
   free_glyphs(s);
   s->glyphs = nullptr;
-  s->row_index = build_row_index(s->segments, s->paper_pixel);
   show_message(s, "Now starting Lumadrift!");
   sleep(1);
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/glyphs.h"
 #include "content/line_layout.h"
 

@@ -5,7 +5,7 @@
 
 #include <X11/Xlib.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
@@ -17,15 +17,15 @@ Projection projection_of(const AppState* s) {
 }
 
 // Through the row index when there is one: the same requests as the walk
-// of the list itself, from the compact runs, and in blur mode without
-// visiting the rows that draw nothing.
+// of the list itself, read row by row from where each row starts, and in
+// blur mode without visiting the rows that draw nothing.
 template <Mode mode>
 void draw(AppState* s) {
   XlibSink sink(s->display, s->frame_pixmap);
   Projection p = projection_of(s);
   RowIndex* index = s->row_index;
-  if (!index || index->paper_pixel != s->paper_pixel) {
-    walk_segments<mode>(p, s->segments->head, s->paper_pixel, sink);
+  if (!index || index->list != s->segments || index->paper_pixel != s->paper_pixel) {
+    walk_segments<mode>(p, s->segments, s->paper_pixel, sink);
   } else if (mode == Mode::kBlur && blur_spans(p, *index, &index->frame)) {
     walk_blur_spans(p, *index, index->frame, sink);
   } else {

@@ -82,8 +82,9 @@ inline Band band_of(const Projection& p, const RowEdges& row, std::int64_t pen_x
 }
 
 template <class Sink>
-void draw_step_blur(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length,
-                    Requests<Sink>& out) {
+[[gnu::always_inline]] inline void draw_step_blur(const Projection& p, const RowEdges& row,
+                                                  std::int64_t pen_x, int length,
+                                                  Requests<Sink>& out) {
   RowKind kind = row_kind(row.top, row.bottom);
   if (kind == RowKind::kFlat) return;  // no x is projected for it
   Band b = band_of(p, row, pen_x, length);
@@ -96,8 +97,9 @@ void draw_step_blur(const Projection& p, const RowEdges& row, std::int64_t pen_x
 }
 
 template <class Sink>
-void draw_step_noblur(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length,
-                      Requests<Sink>& out) {
+[[gnu::always_inline]] inline void draw_step_noblur(const Projection& p, const RowEdges& row,
+                                                    std::int64_t pen_x, int length,
+                                                    Requests<Sink>& out) {
   RowKind kind = row_kind(row.top, row.bottom);
   Band b = band_of(p, row, pen_x, length);
   bool empty = b.bottom_start == b.bottom_end;
@@ -116,8 +118,9 @@ void draw_step_noblur(const Projection& p, const RowEdges& row, std::int64_t pen
 }
 
 template <class Sink>
-void draw_step_fill(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length,
-                    Requests<Sink>& out) {
+[[gnu::always_inline]] inline void draw_step_fill(const Projection& p, const RowEdges& row,
+                                                  std::int64_t pen_x, int length,
+                                                  Requests<Sink>& out) {
   RowKind kind = row_kind(row.top, row.bottom);
   Band b = band_of(p, row, pen_x, length);
   bool empty = b.bottom_start == b.bottom_end;
@@ -146,10 +149,12 @@ void draw_step_fill(const Projection& p, const RowEdges& row, std::int64_t pen_x
   }
 }
 
-// The drawing step of the mode.
+// The drawing step of the mode. The steps are forced inline, into the loops
+// over a row's segments: a call per drawn run costs a pass more than the
+// reading of the paper runs between them.
 template <Mode mode, class Sink>
-void draw_step(const Projection& p, const RowEdges& row, std::int64_t pen_x, int length,
-               Requests<Sink>& out) {
+[[gnu::always_inline]] inline void draw_step(const Projection& p, const RowEdges& row,
+                                             std::int64_t pen_x, int length, Requests<Sink>& out) {
   if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, pen_x, length, out);
   if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, pen_x, length, out);
   if constexpr (mode == Mode::kFill) draw_step_fill(p, row, pen_x, length, out);

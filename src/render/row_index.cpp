@@ -2,81 +2,47 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "content/display_list.h"
 
 namespace {
 
-constexpr std::size_t kMaxPens = UINT16_MAX + 1;
-constexpr std::size_t kMaxRuns = UINT32_MAX;
+constexpr std::size_t kMaxSpans = UINT32_MAX;
 
-// The pen's number in the index, given it one if it has none yet.
-bool number_pen(RowIndex* index, std::unordered_map<const Pen*, std::uint16_t>* numbers,
-                const Pen* pen, std::uint16_t* number) {
-  auto found = numbers->find(pen);
-  if (found != numbers->end()) {
-    *number = found->second;
-    return true;
-  }
-  if (index->pens.size() == kMaxPens) return false;
-  *number = static_cast<std::uint16_t>(index->pens.size());
-  numbers->emplace(pen, *number);
-  index->pens.push_back(pen);
-  return true;
-}
-
-// Sized once before filling: with tens of millions of runs, growing by
-// doubling would for a while hold half as much again as the index needs.
-void reserve_index(RowIndex* index, const SegmentList* list) {
-  std::size_t spans = 0, runs = 0;
-  bool open = false;
-  for (const Segment* s = list->head; s; s = s->next) {
-    if (!open) ++spans;
-    open = s->advance_y == 0;
-    if (s->pen->pixel != index->paper_pixel) ++runs;
-  }
-  index->spans.reserve(spans);
-  index->runs.reserve(runs);
-}
-
+// One span per run of segments in one row; with as many spans as a list
+// has, growing by doubling costs little next to the list itself.
 bool fill_index(RowIndex* index, const SegmentList* list) {
-  reserve_index(index, list);
-  std::unordered_map<const Pen*, std::uint16_t> numbers;
-  const Pen* last_pen = nullptr;  // text keeps to one or two pens for long
-  std::uint16_t last_number = 0;
   std::int64_t pen_x = 0, row = 0, reach = 0;
   bool open = false;
-  for (const Segment* s = list->head; s; s = s->next) {
+  SegmentCursor cursor = first_segment(list);
+  SegmentPlace place = place_of(cursor);  // of the segment after a row move
+  Segment s;
+  while (next_segment(&cursor, &s)) {
     if (!open) {
+      if (index->spans.size() == kMaxSpans) return false;
       reach = std::max(reach, row);
-      index->spans.push_back({row, reach, static_cast<std::uint32_t>(index->runs.size())});
+      index->spans.push_back({row, reach, pen_x, place});
       open = true;
     }
-    if (s->pen->pixel != index->paper_pixel) {
-      if (pen_x < INT32_MIN || pen_x > INT32_MAX || index->runs.size() == kMaxRuns) return false;
-      if (s->pen != last_pen) {
-        if (!number_pen(index, &numbers, s->pen, &last_number)) return false;
-        last_pen = s->pen;
-      }
-      index->runs.push_back({static_cast<std::int32_t>(pen_x), s->length, last_number});
-    }
-    pen_x += s->advance_x;
-    if (s->advance_y != 0) {
-      row += s->advance_y;
+    pen_x += s.advance_x;
+    if (s.advance_y != 0) {
+      row += s.advance_y;
       index->lowest_row = std::min(index->lowest_row, row);
       open = false;
+      place = place_of(cursor);
     }
   }
-  return index->spans.size() <= kMaxRuns;
+  return true;
 }
 
 }  // namespace
 
 RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel) {
   auto* index = new RowIndex;
+  index->list = list;
   index->paper_pixel = paper_pixel;
   index->lowest_row = 0;
+  for (const Pen* pen : list->pens) index->ink.push_back(pen->pixel != paper_pixel);
   if (!fill_index(index, list)) {
     delete index;
     return nullptr;

@@ -1,10 +1,10 @@
 // An index of the display list by source row, built once after compilation.
-// It keeps the list's ink in a compact form, one small record per segment
-// that is not in the paper colour, grouped by the source row it is drawn in,
-// so that a pass reads a few bytes per run instead of following the chain
-// through paper runs. Blur mode goes further: far away most rows are thinner
-// than a pixel row and draw nothing in it, and the few that leave a mark are
-// found from the projection alone, without visiting the rest.
+// It copies nothing of the list: for each run of consecutive segments drawn
+// in one source row it keeps where in the list the run starts and where the
+// pen stands there, so that a pass can read the rows it needs straight from
+// the list. Blur mode needs few: far away most rows are thinner than a pixel
+// row and draw nothing in it, and the few that leave a mark are found from
+// the projection alone, without visiting the rest.
 #pragma once
 
 #include <cstdint>
@@ -14,34 +14,28 @@
 #include "render/draw_step.h"
 #include "render/projection.h"
 
-// A segment that is not in the paper colour.
-struct InkRun {
-  std::int32_t x;       // source x of its first pixel
-  std::int16_t length;  // source pixels
-  std::uint16_t pen;    // in RowIndex::pens
-};
-
 // The consecutive segments that all begin in one source row: it ends with
 // the segment that moves the pen to another row (or with the list).
 struct RowSpan {
-  std::int64_t row;         // source row of every segment in the span
-  std::int64_t reach;       // the largest row of this span and all spans before it
-  std::uint32_t first_run;  // its ink runs, up to the next span's first
+  std::int64_t row;    // source row of every segment in the span
+  std::int64_t reach;  // the largest row of this span and all spans before it
+  std::int64_t pen_x;  // source x of the pen at its first segment
+  SegmentPlace first;  // of its first segment in the list
 };
 
 struct RowIndex {
+  const SegmentList* list;            // not owned
   std::vector<RowSpan> spans;         // in list order
-  std::vector<InkRun> runs;           // in list order
-  std::vector<const Pen*> pens;       // not owned
-  unsigned long paper_pixel;          // the colour left out of `runs`
+  unsigned long paper_pixel;          // the colour the passes leave out
+  std::vector<std::uint8_t> ink;      // by the list's pen numbers: 1 unless paper_pixel
   std::vector<std::uint32_t> by_row;  // span numbers ordered by row, then list order
   std::int64_t lowest_row;            // rows above row 0 come from negative advances
   std::vector<std::uint32_t> frame;   // the spans of the frame being drawn; kept, so
                                       // that a frame allocates nothing once warm
 };
 
-// Null when the list does not fit the compact form (a pen x beyond 32 bits,
-// more pens or runs than it counts); the passes then walk the list itself.
+// Null only when the list has more spans than the index counts; the passes
+// then walk the list itself.
 RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel);
 void free_row_index(RowIndex* index);
 
@@ -64,11 +58,19 @@ void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink
   if (__builtin_sub_overflow(p.position, span.row, &d)) return;  // unreachably far
   RowEdges row = row_edges(p, d);
   if (!row.finite) return;
-  std::uint32_t end = i + 1 < index.spans.size() ? index.spans[i + 1].first_run : index.runs.size();
-  for (std::uint32_t r = span.first_run; r < end; ++r) {
-    const InkRun& run = index.runs[r];
-    sink.use(index.pens[run.pen]);
-    draw_step<mode>(p, row, run.x, run.length, out);
+  SegmentCursor cursor = segment_at(index.list, span.first);
+  const std::uint8_t* ink = index.ink.data();
+  Pen* const* pens = index.list->pens.data();
+  std::int64_t pen_x = span.pen_x;
+  const StoredSegment* s;
+  std::uint32_t pen, last_pen = kNoPenNumber;  // a row keeps to one ink for long
+  while (next_stored_segment(&cursor, &s, &pen)) {
+    if (ink[pen]) {
+      if (pen != last_pen) sink.use(pens[last_pen = pen]);
+      draw_step<mode>(p, row, pen_x, s->length, out);
+    }
+    if (s->advance_y != 0) return;
+    pen_x += s->advance_x;
   }
 }
 

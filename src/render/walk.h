@@ -1,4 +1,4 @@
-// The walk that every draw pass performs: segments from the head, the pen
+// The walk that every draw pass performs: segments from the first, the pen
 // moving by their advances, each non-paper segment drawn in the row where it
 // begins, and a stop at the first segment that moves the pen below the row
 // at the bottom edge. Row boundaries are computed once per source row.
@@ -11,19 +11,21 @@
 #include "render/projection.h"
 
 template <Mode mode, class Sink>
-void walk_segments(const Projection& p, const Segment* head, unsigned long paper_pixel,
+void walk_segments(const Projection& p, const SegmentList* list, unsigned long paper_pixel,
                    Sink& sink) {
-  if (p.position < 0 || !head || !has_horizontal_scale(p)) return;
+  if (p.position < 0 || list->count == 0 || !has_horizontal_scale(p)) return;
   Requests<Sink> out{sink, p.width, p.height};
   std::int64_t pen_x = 0, pen_row = 0;
   RowEdges row = row_edges(p, p.position);
-  for (const Segment* s = head; s; s = s->next) {
-    if (s->pen->pixel != paper_pixel && row.finite) {
-      sink.use(s->pen);
-      draw_step<mode>(p, row, pen_x, s->length, out);
+  SegmentCursor cursor = first_segment(list);
+  Segment s;
+  while (next_segment(&cursor, &s)) {
+    if (s.pen->pixel != paper_pixel && row.finite) {
+      sink.use(s.pen);
+      draw_step<mode>(p, row, pen_x, s.length, out);
     }
-    if (s->advance_y != 0) {
-      pen_row += s->advance_y;
+    if (s.advance_y != 0) {
+      pen_row += s.advance_y;
       std::int64_t d;
       if (__builtin_sub_overflow(p.position, pen_row, &d)) {
         row.finite = false;  // unreachably far
@@ -32,6 +34,6 @@ void walk_segments(const Projection& p, const Segment* head, unsigned long paper
       }
     }
     if (pen_row > p.position) return;
-    pen_x += s->advance_x;
+    pen_x += s.advance_x;
   }
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/options.h"
 
 namespace {

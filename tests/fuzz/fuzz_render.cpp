@@ -69,9 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The drawing steps' division-free x is the exact formula's x.
   if (has_horizontal_scale(p)) {
     std::int64_t x = 0;
-    for (const Segment* g = list->head; g; g = g->next) {
-      RowEdges r = row_edges(p, static_cast<std::uint16_t>(g->advance_y));
-      x += g->advance_x;
+    SegmentCursor cursor = first_segment(list);
+    Segment g;
+    while (next_segment(&cursor, &g)) {
+      RowEdges r = row_edges(p, static_cast<std::uint16_t>(g.advance_y));
+      x += g.advance_x;
       if (r.finite &&
           screen_x(p, x, r.edge_top, r.step_top) != round_x(project_x(p, x, r.edge_top))) {
         std::abort();
@@ -79,16 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   CheckingSink sink{p.width, p.height};
-  walk_segments<Mode::kBlur>(p, list->head, 0, sink);
-  walk_segments<Mode::kNoblur>(p, list->head, 0, sink);
-  walk_segments<Mode::kFill>(p, list->head, 0, sink);
+  walk_segments<Mode::kBlur>(p, list, 0, sink);
+  walk_segments<Mode::kNoblur>(p, list, 0, sink);
+  walk_segments<Mode::kFill>(p, list, 0, sink);
 
   // Every mode through the row index makes the requests of the plain walk.
   if (RowIndex* index = build_row_index(list, paper.pixel)) {
     HashingSink plain[3], indexed[3];
-    walk_segments<Mode::kBlur>(p, list->head, paper.pixel, plain[0]);
-    walk_segments<Mode::kNoblur>(p, list->head, paper.pixel, plain[1]);
-    walk_segments<Mode::kFill>(p, list->head, paper.pixel, plain[2]);
+    walk_segments<Mode::kBlur>(p, list, paper.pixel, plain[0]);
+    walk_segments<Mode::kNoblur>(p, list, paper.pixel, plain[1]);
+    walk_segments<Mode::kFill>(p, list, paper.pixel, plain[2]);
     if (blur_spans(p, *index, &index->frame)) {
       walk_blur_spans(p, *index, index->frame, indexed[0]);
     } else {

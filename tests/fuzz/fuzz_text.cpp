@@ -8,10 +8,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/text_reader.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -115,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Every line brings the pen back to x 0.
   long long x = 0;
-  for (Segment* g = s.segments->head; g; g = g->next) {
-    if (g->length < 0) std::abort();
-    x += g->advance_x;
+  for (const Segment& g : segments_of(s.segments)) {
+    if (g.length < 0) std::abort();
+    x += g.advance_x;
   }
   if (x != 0) std::abort();
   free_segment_list(s.segments);

@@ -9,11 +9,12 @@
 
 #include <X11/xpm.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/picture_header.h"
 #include "content/pixmap_loader.h"
 #include "support/app_start.h"
+#include "support/segments.h"
 #include "support/x_server.h"
 
 namespace {
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   state.segments = new_segment_list();
   load_pixmap_file(&state, path.c_str());
   long long x = 0;
-  for (Segment* g = state.segments->head; g; g = g->next) x += g->advance_x;
+  for (const Segment& g : segments_of(state.segments)) x += g.advance_x;
   if (x != 0) std::abort();  // a picture brings the pen back to x 0
   free_segment_list(state.segments);
   state.segments = nullptr;

@@ -29,7 +29,8 @@ TEST(FramePacing, FrameRateResourceValues) {
       EXPECT_DOUBLE_EQ(rate, c.rate) << c.text;
     }
   }
-  std::string huge = "1" + std::string(400, '0');  // beyond any double
+  std::string huge(401, '0');  // 1 and 400 zeros: beyond any double
+  huge[0] = '1';
   double rate = 0;
   EXPECT_FALSE(parse_frame_rate(huge.c_str(), &rate));
 }

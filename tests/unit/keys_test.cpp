@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <X11/keysym.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/keys.h"
 
 namespace {

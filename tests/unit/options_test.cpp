@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/options.h"
 #include "support/x_server.h"
 

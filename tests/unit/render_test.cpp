@@ -35,7 +35,7 @@ Projection standard(std::int64_t position) {
 template <Mode mode>
 std::vector<std::string> draw(const Projection& p, const List& l) {
   RecordingSink sink;
-  walk_segments<mode>(p, l.list->head, kPaper, sink);
+  walk_segments<mode>(p, l.list, kPaper, sink);
   return sink.requests;
 }
 
@@ -308,7 +308,7 @@ List& striped(List& l, int rows) {
 template <Mode mode>
 RecordingSink record(const Projection& p, const List& l) {
   RecordingSink sink;
-  walk_segments<mode>(p, l.list->head, kPaper, sink);
+  walk_segments<mode>(p, l.list, kPaper, sink);
   return sink;
 }
 

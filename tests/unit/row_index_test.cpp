@@ -3,6 +3,7 @@
 // spaces that move the pen back up, and for lists that end without a row move.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "support/hashing_sink.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ struct Material {
   std::vector<Pen> pens;
   SegmentList* list = new_segment_list();
   long rows = 0;  // source rows the list spans, roughly
-  Material() : pens(4) {
+  explicit Material(std::size_t pen_count = 4) : pens(pen_count) {
     for (unsigned long i = 0; i < pens.size(); ++i) pens[i] = {nullptr, i, nullptr, nullptr};
   }
   ~Material() { free_segment_list(list); }
@@ -51,7 +53,7 @@ void make_lines(Material* m, int lines, int line_height, int line_space, unsigne
 template <Mode mode>
 HashingSink plain(const Projection& p, const Material& m) {
   HashingSink sink;
-  walk_segments<mode>(p, m.list->head, 0, sink);
+  walk_segments<mode>(p, m.list, 0, sink);
   return sink;
 }
 
@@ -154,30 +156,75 @@ TEST(RowIndex, DeepInALongTextOnlyAFewSpansAreVisited) {
   free_row_index(index);
 }
 
-// What the compact runs cannot hold leaves the list without an index, and
-// the passes walk the list itself.
-TEST(RowIndex, NoIndexForAListBeyondTheCompactForm) {
+// Far pen positions and more pens than sixteen bits number are indexed too.
+TEST(RowIndex, FarPenPositionsAndManyPens) {
   Material far;
   for (int i = 0; i < 65540; ++i) far.add(0, 0, INT16_MAX, 0);  // past 2^31 pixels
   far.add(1, 3, 3, 1);
-  EXPECT_EQ(build_row_index(far.list, 0), nullptr);
+  far.add(2, 4, 4, 0);
+  far.rows = 1;
+  expect_same_frames(far, views(far.rows, 8));
 
-  std::vector<Pen> pens(UINT16_MAX + 2);
-  SegmentList* many = new_segment_list();
-  for (unsigned long i = 0; i < pens.size(); ++i) {
-    pens[i] = {nullptr, i + 1, nullptr, nullptr};
-    append_segment(many, new_segment(1, &pens[i], 1, 0));
+  Material many(UINT16_MAX + 2);
+  for (int i = 0; i < UINT16_MAX + 2; ++i) many.add(i, 1, i % 64 == 63 ? -63 : 1, i % 64 == 63);
+  many.rows = (UINT16_MAX + 2) / 64;
+  expect_same_frames(many, views(many.rows, 9));
+}
+
+// Each span starts at its row's first segment, with the pen where the walk
+// has it there, also where a row begins in a later block of the list.
+TEST(RowIndex, SpansStartAtTheFirstSegmentOfTheirRow) {
+  struct Want {
+    std::int64_t row, reach, pen_x;
+    std::size_t first;  // segment number in the list
+  };
+  Material m;
+  m.add(1, 3, 3, 0);
+  m.add(0, 0, -3, 1);  // row 0: segments 0 and 1
+  m.add(0, 0, 5, 0);
+  m.add(1, 2, 2, 2);   // row 1, from x 0: segments 2 and 3
+  m.add(2, 1, 1, -1);  // row 3, from x 7
+  m.add(3, 4, 0, 0);   // row 2, from x 8, to the end of the list
+  const Want table[] = {{0, 0, 0, 0}, {1, 1, 0, 2}, {3, 3, 7, 4}, {2, 3, 8, 5}};
+  RowIndex* index = build_row_index(m.list, 0);
+  ASSERT_EQ(index->spans.size(), std::size(table));
+  std::vector<Segment> all = segments_of(m.list);
+  for (std::size_t i = 0; i < std::size(table); ++i) {
+    const RowSpan& span = index->spans[i];
+    EXPECT_EQ(span.row, table[i].row) << i;
+    EXPECT_EQ(span.reach, table[i].reach) << i;
+    EXPECT_EQ(span.pen_x, table[i].pen_x) << i;
+    SegmentCursor cursor = segment_at(m.list, span.first);
+    Segment s;
+    ASSERT_TRUE(next_segment(&cursor, &s));
+    EXPECT_EQ(s.length, all[table[i].first].length) << i;
+    EXPECT_EQ(s.advance_x, all[table[i].first].advance_x) << i;
   }
-  EXPECT_EQ(build_row_index(many, 0), nullptr);
-  pens.pop_back();
-  free_segment_list(many);
-  many = new_segment_list();
-  for (Pen& pen : pens) append_segment(many, new_segment(1, &pen, 1, 0));
-  RowIndex* index = build_row_index(many, 0);
-  ASSERT_NE(index, nullptr);
-  EXPECT_EQ(index->pens.size(), pens.size());
+  EXPECT_EQ(index->lowest_row, 0);
   free_row_index(index);
-  free_segment_list(many);
+
+  Material lines;
+  make_lines(&lines, 200, 16, 1, 10);
+  ASSERT_GT(lines.list->blocks.size(), 3u);
+  index = build_row_index(lines.list, 0);
+  all = segments_of(lines.list);
+  std::size_t span = 0, number = 0;
+  bool starts = true;
+  for (const Segment& s : all) {
+    if (starts) {
+      SegmentCursor cursor = segment_at(lines.list, index->spans[span++].first);
+      Segment first;
+      ASSERT_TRUE(next_segment(&cursor, &first));
+      ASSERT_EQ(cursor.list, lines.list);
+      EXPECT_TRUE(first.length == s.length && first.pen == s.pen &&
+                  first.advance_x == s.advance_x && first.advance_y == s.advance_y)
+          << "segment " << number;
+    }
+    starts = s.advance_y != 0;
+    ++number;
+  }
+  EXPECT_EQ(span, index->spans.size());
+  free_row_index(index);
 }
 
 }  // namespace

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/line_layout.h"
 #include "content/text_reader.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -111,8 +112,8 @@ struct Compiler : testing::Test {
 
   Segs segments() {
     Segs all;
-    for (Segment* g = s.segments->head; g; g = g->next) {
-      all.push_back({g->length, g->pen == &ink, g->advance_x, g->advance_y});
+    for (const Segment& g : segments_of(s.segments)) {
+      all.push_back({g.length, g.pen == &ink, g.advance_x, g.advance_y});
     }
     return all;
   }
@@ -154,20 +155,22 @@ struct Reader : Compiler {
   // Reads the lines back from what the layout made of them (line_space 1).
   Lines lines() {
     Lines out;
-    Segment* g = s.segments->head;
-    while (g) {
+    std::vector<Segment> all = segments_of(s.segments);
+    const Segment* g = all.data();
+    const Segment* end = g + all.size();
+    while (g != end) {
       Line line{U"", false};
       if (g->length == 0 && g->advance_y == 0) {  // the centring move
         line.centred = true;
-        g = g->next;
+        ++g;
       }
       if (g->length == 0 && g->advance_y == s.line_height) {
-        g = g->next;  // an empty line
+        ++g;  // an empty line
       } else {
         std::vector<std::string> rows(s.line_height);
         for (int r = 0; r < s.line_height; ++r) {
-          for (; g->length > 0; g = g->next) rows[r].append(g->length, g->pen == &ink ? '1' : '0');
-          g = g->next;  // the row's move back
+          for (; g->length > 0; ++g) rows[r].append(g->length, g->pen == &ink ? '1' : '0');
+          ++g;  // the row's move back
         }
         for (size_t x = 0; x < rows[0].size(); ++x) {
           if (rows[0][x] != '1') continue;  // not where a character begins
@@ -176,7 +179,7 @@ struct Reader : Compiler {
           line.text.push_back(code);
         }
       }
-      g = g->next;  // the line space, or the move back from the centre
+      ++g;  // the line space, or the move back from the centre
       out.push_back(line);
     }
     return out;

@@ -16,7 +16,7 @@
 #include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 
-#include "app/app_state.h"
+#include "app_state.h"
 #include "app/display_setup.h"
 #include "app/events.h"
 #include "app/frame_loop.h"

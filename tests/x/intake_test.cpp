@@ -19,6 +19,7 @@
 
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -98,14 +99,10 @@ struct Intake : AppFixture {
   // Source rows that the display list moves down, and segments it holds.
   long rows() {
     long total = 0;
-    for (Segment* s = state.segments->head; s; s = s->next) total += s->advance_y;
+    for (const Segment& s : segments_of(state.segments)) total += s.advance_y;
     return total;
   }
-  long count() {
-    long n = 0;
-    for (Segment* s = state.segments->head; s; s = s->next) ++n;
-    return n;
-  }
+  long count() { return static_cast<long>(state.segments->count); }
 };
 
 const std::string kStart = "Now initializing Lumadrift and making data.";

@@ -12,6 +12,7 @@
 
 #include "content/display_list.h"
 #include "content/pixmap_loader.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ struct Pictures : AppFixture {
   }
   std::vector<Seg> segments() {
     std::vector<Seg> all;
-    for (Segment* s = state.segments->head; s; s = s->next) {
-      all.push_back({s->length, s->pen->pixel, s->advance_x, s->advance_y});
+    for (const Segment& s : segments_of(state.segments)) {
+      all.push_back({s.length, s.pen->pixel, s.advance_x, s.advance_y});
     }
     return all;
   }
@@ -134,7 +135,7 @@ TEST_F(Pictures, UnreadablePicturesAddNothing) {
   std::ofstream(garbage) << "/* XPM */\n\x01\x02\xff nonsense";
   for (const std::string& path : {truncated, garbage, dir + "/missing.xpm", dir}) {
     load_pixmap_file(&state, path.c_str());
-    EXPECT_EQ(state.segments->head, nullptr) << path;
+    EXPECT_EQ(state.segments->count, 0u) << path;
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "support/segments.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST_F(VanishingFile, IsAnnouncedAndSkipped) {
   EXPECT_EQ(openings, 2);
   // Only "after" was laid out: one line of 16 rows and the line space.
   long rows = 0;
-  for (Segment* s = state.segments->head; s; s = s->next) rows += s->advance_y;
+  for (const Segment& s : segments_of(state.segments)) rows += s.advance_y;
   EXPECT_EQ(rows, 17);
 }
 
