@@ -104,11 +104,9 @@ void report(benchmark::State& state, Compiler* c, std::size_t heap_before) {
   state.counters["peak_kb"] = static_cast<double>(peak_kb());
 }
 
-void BM_TextFromFile(benchmark::State& state) {
-  Compiler* c = compiler();
-  if (!c) return state.SkipWithError("no Xvfb");
-  std::string text = sample_text(static_cast<std::size_t>(state.range(0)));
-  std::string path = write_temp(text);
+// Compiles the text file at `path` once per iteration, timing the reading
+// alone, and reports the list it makes.
+void read_file_timed(benchmark::State& state, Compiler* c, const std::string& path) {
   std::size_t heap = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -122,6 +120,14 @@ void BM_TextFromFile(benchmark::State& state) {
     state.ResumeTiming();
   }
   report(state, c, heap);
+}
+
+void BM_TextFromFile(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  std::string text = sample_text(static_cast<std::size_t>(state.range(0)));
+  std::string path = write_temp(text);
+  read_file_timed(state, c, path);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
   unlink(path.c_str());
 }
@@ -179,19 +185,7 @@ void BM_ListingText(benchmark::State& state) {
   if (!c) return state.SkipWithError("no Xvfb");
   std::string path = write_temp(listing_text());
   c->state.utf8_text = static_cast<int>(state.range(0));
-  std::size_t heap = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    c->reset();
-    heap = mallinfo2().uordblks;
-    std::FILE* f = std::fopen(path.c_str(), "r");
-    state.ResumeTiming();
-    read_letters(&c->state, f, from_stream);
-    state.PauseTiming();
-    std::fclose(f);
-    state.ResumeTiming();
-  }
-  report(state, c, heap);
+  read_file_timed(state, c, path);
   c->state.utf8_text = 0;
   state.SetLabel(state.range(0) ? "UTF-8" : "bytes");
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing_text().size()));

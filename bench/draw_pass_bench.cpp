@@ -132,24 +132,8 @@ void positions(benchmark::internal::Benchmark* b) {
   for (long p : {300L, 3000L, 15000L, 34000L}) b->Arg(p);  // 34,000: the end
 }
 
-// The blur pass through the row index, without a server.
-void BM_IndexedBlur(benchmark::State& state) {
-  Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
-  SegmentList* list = new_segment_list();
-  fill_text_like(list, &ink, &paper);
-  RowIndex* index = build_row_index(list, 0);
-  Projection p{640, 480, 320, 320, 100, state.range(0)};
-  CountingSink sink;
-  for (auto _ : state) {
-    blur_spans(p, *index, &index->frame);
-    walk_blur_spans(p, *index, index->frame, sink);
-    benchmark::DoNotOptimize(sink.requests);
-  }
-  free_row_index(index);
-  free_segment_list(list);
-}
-
-// Noblur and fill through the row index, without a server.
+// Each mode through the row index, without a server; blur with its search
+// for the rows that draw.
 template <Mode mode>
 void BM_Indexed(benchmark::State& state) {
   Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
@@ -159,7 +143,12 @@ void BM_Indexed(benchmark::State& state) {
   Projection p{640, 480, 320, 320, 100, state.range(0)};
   CountingSink sink;
   for (auto _ : state) {
-    walk_ink_runs<mode>(p, *index, sink);
+    if constexpr (mode == Mode::kBlur) {
+      blur_spans(p, *index, &index->frame);
+      walk_blur_spans(p, *index, index->frame, sink);
+    } else {
+      walk_ink_runs<mode>(p, *index, sink);
+    }
     benchmark::DoNotOptimize(sink.requests);
   }
   long visited = visited_segments(list, p.position);
@@ -171,7 +160,7 @@ void BM_Indexed(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Walk<Mode::kBlur>)->Apply(positions);
-BENCHMARK(BM_IndexedBlur)->Apply(positions);
+BENCHMARK(BM_Indexed<Mode::kBlur>)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kNoblur>)->Apply(positions);
 BENCHMARK(BM_Indexed<Mode::kNoblur>)->Apply(positions);
 BENCHMARK(BM_Walk<Mode::kFill>)->Apply(positions);
