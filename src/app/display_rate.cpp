@@ -20,8 +20,8 @@ XtResource pacing_resources[] = {
      nullptr},
 };
 
-}  // namespace
-
+// The refresh rate of the output under the centre of the view window, else
+// of the primary output, else the fallback of 60 frames per second.
 double display_refresh_rate(AppState* state) {
   AppState* s = state;
   int x = 0, y = 0;
@@ -30,6 +30,8 @@ double display_refresh_rate(AppState* state) {
                         &y, &child);
   return refresh_rate_at(s->display, s->root_window, x, y);
 }
+
+}  // namespace
 
 void update_frame_period(AppState* state) {
   AppState* s = state;

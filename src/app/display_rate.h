@@ -10,7 +10,3 @@ void setup_frame_pacing(AppState* state);
 
 // The frame period anew, for a view that may have moved to another output.
 void update_frame_period(AppState* state);
-
-// The refresh rate of the output under the centre of the view window, else
-// of the primary output, else the fallback of 60 frames per second.
-double display_refresh_rate(AppState* state);

@@ -54,6 +54,34 @@ Window virtual_root_of(Display* display, Window window, Atom vroot) {
   return named;
 }
 
+// XGetWindowAttributes that gives false instead of ending the program when
+// the window does not exist (or vanishes meanwhile).
+bool window_attributes(Display* display, Window window, XWindowAttributes* attributes) {
+  Status status = 0;
+  bool answered = without_fatal_errors(
+      display, [&] { status = XGetWindowAttributes(display, window, attributes); });
+  return answered && status != 0;
+}
+
+// The first virtual root among the root window's children whose window
+// exists, with its attributes; None when there is none.
+Window find_virtual_root(Display* display, Window root, XWindowAttributes* attributes) {
+  // No window can carry a property whose name the server has never heard.
+  Atom vroot = XInternAtom(display, "__SWM_VROOT", True);
+  if (vroot == None) return None;
+  Window root_return = None, parent = None;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, root, &root_return, &parent, &children, &count)) return None;
+  Window found = None;
+  for (unsigned int i = 0; i < count && found == None; ++i) {
+    Window named = virtual_root_of(display, children[i], vroot);
+    if (named != None && window_attributes(display, named, attributes)) found = named;
+  }
+  if (children) XFree(children);
+  return found;
+}
+
 [[noreturn]] void refuse_window(const char* value, const char* why) {
   std::fprintf(stderr, "lumadrift: %s=\"%s\" %s\n", kScreenSaverVariable, value, why);
   std::exit(1);
@@ -78,28 +106,6 @@ bool parse_window_id(const char* text, unsigned long* id) {
   if (*end != '\0' || errno == ERANGE || value == 0 || value > kLargestWindowId) return false;
   *id = value;
   return true;
-}
-
-bool window_attributes(Display* display, Window window, XWindowAttributes* attributes) {
-  Status status = 0;
-  bool answered = without_fatal_errors(
-      display, [&] { status = XGetWindowAttributes(display, window, attributes); });
-  return answered && status != 0;
-}
-
-Window find_virtual_root(Display* display, Window root, XWindowAttributes* attributes) {
-  Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
-  Window root_return = None, parent = None;
-  Window* children = nullptr;
-  unsigned int count = 0;
-  if (!XQueryTree(display, root, &root_return, &parent, &children, &count)) return None;
-  Window found = None;
-  for (unsigned int i = 0; i < count && found == None; ++i) {
-    Window named = virtual_root_of(display, children[i], vroot);
-    if (named != None && window_attributes(display, named, attributes)) found = named;
-  }
-  if (children) XFree(children);
-  return found;
 }
 
 Window find_root_target(AppState* state, XWindowAttributes* attributes) {

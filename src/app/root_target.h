@@ -19,11 +19,3 @@ bool parse_window_id(const char* text, unsigned long* id);
 // else a virtual root, else the root window. A variable that does not name
 // an existing window ends the program with a message and status 1.
 Window find_root_target(AppState* state, XWindowAttributes* attributes);
-
-// The first virtual root among the root window's children whose window
-// exists, with its attributes; None when there is none.
-Window find_virtual_root(Display* display, Window root, XWindowAttributes* attributes);
-
-// XGetWindowAttributes that gives false instead of ending the program when
-// the window does not exist (or vanishes meanwhile).
-bool window_attributes(Display* display, Window window, XWindowAttributes* attributes);
