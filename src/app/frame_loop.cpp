@@ -100,8 +100,9 @@ Boolean frame_step(XtPointer client_data) {
   }
   sleep_usec(kFrameSleepUsec);
   // A negative wait would be a sleep of over an hour as an unsigned count;
-  // it is taken as no wait.
-  sleep_usec(s->wait_usec);
+  // it is taken as no wait. Paced frames have it in their deadline, where
+  // the wait watches the connection instead of sleeping blind.
+  if (s->frame_period_ns == 0 || s->scroll_step == 0) sleep_usec(s->wait_usec);
   return False;
 }
 
