@@ -8,6 +8,7 @@
 
 #include <X11/Intrinsic.h>
 
+struct FontFaces;
 struct GlyphTable;
 struct PenCache;
 struct RowIndex;
@@ -69,8 +70,10 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;   // by code point, only while build_content runs
-  RowIndex* row_index;  // the display list by source row, for the draw passes
+  GlyphTable* glyphs;    // by code point, only while build_content runs
+  RowIndex* row_index;   // the display list by source row, for the draw passes
+  FontFaces* faces;      // outline fonts: faceName and the fallback; null when unused
+  Pixel grey_pixels[3];  // kGreyLevels colours from paper towards ink, for an antialiased face
 };
 
 // The defaults of every setting; no other field is touched.

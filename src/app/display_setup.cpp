@@ -4,19 +4,29 @@
 // never realised. GCs and pixmaps are always made on base_window.
 #include "app/display_setup.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include <X11/Shell.h>
 #include <X11/StringDefs.h>
 #include <X11/Xaw/Label.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/xpm.h>
 
 #include "app_state.h"
 #include "app/root_target.h"
 #include "app/sizes.h"
+#include "content/font_faces.h"
 #include "content/utf8.h"
 #include "icon.xpm"
+
+namespace {
+
+constexpr int kHostNameSize = 256;
+
+}  // namespace
 
 void read_shell_size(AppState* s) {
   Dimension width = 0, height = 0;
@@ -73,9 +83,12 @@ void setup_display(AppState* state) {
   s->font = XLoadFont(s->display, s->font_name);
   s->font_info = XQueryFont(s->display, s->font);
 
+  setup_font_faces(s);
+
   if (s->source_width == 0) {
-    s->source_width = derive_source_width(s->font_info->min_bounds.width,
-                                          s->font_info->max_bounds.width, s->source_letters);
+    short narrowest = s->font_info->min_bounds.width, widest = s->font_info->max_bounds.width;
+    face_advance_bounds(s, &narrowest, &widest);  // a face's letters, when there is one
+    s->source_width = derive_source_width(narrowest, widest, s->source_letters);
   }
   s->length_x = derive_length_x(s->length_x, s->source_width);
   XFlush(s->display);
@@ -113,10 +126,48 @@ void setup_window_manager(AppState* state) {
   s->wm_delete_window = XInternAtom(s->display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(s->display, s->base_window, &s->wm_delete_window, 1);
 
+  set_window_names(s);
+  set_client_identity(s);
+  set_icon(s);
+}
+
+// In a UTF-8 locale the names are converted for the legacy properties:
+// STRING where ISO-8859-1 holds them, COMPOUND_TEXT otherwise. Where Xlib
+// cannot convert in this locale, the title's bytes go as they are.
+void set_window_names(AppState* state) {
+  AppState* s = state;
+  if (s->utf8_text) {
+    std::string name = valid_utf8(s->title);
+    char* list[] = {name.data()};
+    XTextProperty property{};
+    if (Xutf8TextListToTextProperty(s->display, list, 1, XStdICCTextStyle, &property) >= Success) {
+      XSetWMName(s->display, s->base_window, &property);
+      XSetWMIconName(s->display, s->base_window, &property);
+      XFree(property.value);
+      set_utf8_names(s);
+      return;
+    }
+  }
   XStoreName(s->display, s->base_window, s->title);
   XSetIconName(s->display, s->base_window, s->title);
   if (s->utf8_text) set_utf8_names(s);
-  set_icon(s);
+}
+
+// _NET_WM_PID and WM_CLIENT_MACHINE: which process on which host owns the
+// window, so that a window manager can offer to end it.
+void set_client_identity(AppState* state) {
+  AppState* s = state;
+  char host[kHostNameSize] = "";
+  gethostname(host, sizeof host - 1);
+  char* hosts[] = {host};
+  XTextProperty machine{};
+  if (XStringListToTextProperty(hosts, 1, &machine)) {
+    XSetWMClientMachine(s->display, s->base_window, &machine);
+    XFree(machine.value);
+  }
+  long pid = getpid();
+  XChangeProperty(s->display, s->base_window, XInternAtom(s->display, "_NET_WM_PID", False),
+                  XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
 }
 
 // Window managers read these before the legacy names, which they take as

@@ -11,8 +11,12 @@ void create_gcs(AppState* state);
 // Hints, close protocol, names and icon; nothing in root mode.
 void setup_window_manager(AppState* state);
 void set_icon(AppState* state);
+// WM_NAME and WM_ICON_NAME from the title, in the locale's encoding.
+void set_window_names(AppState* state);
 // _NET_WM_NAME and _NET_WM_ICON_NAME as UTF8_STRING, from the title.
 void set_utf8_names(AppState* state);
+// _NET_WM_PID and WM_CLIENT_MACHINE.
+void set_client_identity(AppState* state);
 
 // The shell's size into width and height, each at least 1 pixel: a frame
 // pixmap of no size would be a protocol error.

@@ -1,9 +1,11 @@
 // The glyph rasterizer. Each character is drawn once by the server into a
-// small pixmap in the chosen font, read back, and kept as runs of ink and
+// small pixmap, in the core font or in the outline font that
+// font_for_code_point picks for it, read back, and kept as runs of ink and
 // paper per pixel row. A pixel is ink whenever it differs from the paper
-// value, so anti-aliased edges and second colours count as ink. Single-byte
-// fonts are drawn and measured with 8-bit strings, two-byte fonts with
-// 16-bit ones.
+// value, so anti-aliased edges and second colours count as ink; only an
+// antialiased face has its pixels sorted into grey levels. Single-byte
+// core fonts are drawn and measured with 8-bit strings, two-byte fonts
+// with 16-bit ones.
 #include "content/glyphs.h"
 
 #include <algorithm>
@@ -12,6 +14,8 @@
 #include <X11/Xutil.h>
 
 #include "app_state.h"
+#include "content/font_faces.h"
+#include "content/glyph_levels.h"
 
 namespace {
 
@@ -34,19 +38,30 @@ XChar2b char2b(unsigned index) {
   return {static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index & 0xff)};
 }
 
-Run* new_run(bool ink) {
+Run* new_run(int ink) {
   auto* run = static_cast<Run*>(std::malloc(sizeof(Run)));
   *run = {static_cast<std::uint8_t>(ink), 1, nullptr};
   return run;
 }
 
+// How the pixels of one glyph are told apart: ink against paper, or, for
+// an antialiased face, in grey levels.
+struct PixelSorter {
+  unsigned long ink, paper;
+  const PixelChannels* grey;  // null: two colours
+  int operator()(unsigned long pixel) const {
+    if (!grey) return pixel != paper ? kFullInk : kPaperInk;
+    return pixel_ink_level(pixel, ink, paper, *grey);
+  }
+};
+
 // The run list of one image row; a run that would pass 255 pixels goes on
 // as a further run of the same ink.
-Run* row_runs(XImage* image, int y, int width, unsigned long paper) {
+Run* row_runs(XImage* image, int y, int width, const PixelSorter& sort) {
   Run* head = nullptr;
   Run* current = nullptr;
   for (int x = 0; x < width; ++x) {
-    bool ink = XGetPixel(image, x, y) != paper;
+    int ink = sort(XGetPixel(image, x, y));
     if (current && current->ink == ink && current->length < kMaxRunLength) {
       ++current->length;
       continue;
@@ -131,7 +146,8 @@ Glyph* new_glyph_page() {
 void rasterize_glyph(AppState* state, char32_t code_point) {
   AppState* s = state;
   Glyph& glyph = *glyph_entry(s->glyphs, code_point);
-  int width = char_width(s->font_info, code_point);
+  XftFont* face = font_for_code_point(s, code_point);
+  int width = face ? face_char_width(s, face, code_point) : char_width(s->font_info, code_point);
   glyph.width = static_cast<std::int16_t>(width);
   glyph.rows =
       static_cast<Run**>(std::calloc(static_cast<std::size_t>(s->line_height), sizeof(Run*)));
@@ -139,13 +155,17 @@ void rasterize_glyph(AppState* state, char32_t code_point) {
 
   Pixmap pixmap = XCreatePixmap(s->display, s->base_window, glyph.width, s->line_height, s->depth);
   XFillRectangle(s->display, pixmap, s->paper_gc, 0, 0, glyph.width, s->line_height);
-  draw_characters(s->display, pixmap, s->ink_gc, s->font_info, 0, s->font_info->ascent, &code_point,
-                  1);
+  PixelSorter sort{s->ink_pixel, s->paper_pixel, nullptr};
+  if (face) {
+    draw_face_char(s, face, pixmap, code_point);
+    sort.grey = face_grey_channels(s);
+  } else {
+    draw_characters(s->display, pixmap, s->ink_gc, s->font_info, 0, s->font_info->ascent,
+                    &code_point, 1);
+  }
   XImage* image =
       XGetImage(s->display, pixmap, 0, 0, glyph.width, s->line_height, AllPlanes, XYPixmap);
-  for (int y = 0; y < s->line_height; ++y) {
-    glyph.rows[y] = row_runs(image, y, glyph.width, s->paper_pixel);
-  }
+  for (int y = 0; y < s->line_height; ++y) glyph.rows[y] = row_runs(image, y, glyph.width, sort);
   XDestroyImage(image);
   XFreePixmap(s->display, pixmap);
 }

@@ -1,6 +1,7 @@
 // The glyph table: every character met while compiling is drawn once by the
-// server in the chosen font, read back, and kept as one list of ink and paper
-// runs per pixel row of the text line. The table is a cache by code point,
+// server in the font chosen for it (the core font, or an outline font of
+// content/font_faces.h), read back, and kept as one list of ink, paper and
+// grey runs per pixel row of the text line. The table is a cache by code point,
 // in pages of 256 made on first use; it lives only while build_content runs.
 #pragma once
 
@@ -14,7 +15,7 @@ constexpr int kGlyphPageSize = 256;                         // code points per p
 constexpr int kGlyphPageCount = 0x110000 / kGlyphPageSize;  // pages up to U+10FFFF
 
 struct Run {
-  std::uint8_t ink;     // 1 ink, 0 paper
+  std::uint8_t ink;     // 0 paper, 1 ink, from kFirstGrey a grey level (glyph_levels.h)
   std::uint8_t length;  // pixels, at least 1
   Run* next;
 };

@@ -18,6 +18,7 @@
 #include "app_state.h"
 #include "app/options.h"
 #include "content/display_list.h"
+#include "content/font_faces.h"
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
@@ -166,7 +167,7 @@ void build_content(AppState* state, int* argc, char** argv) {
   s->pens = new_pen_cache();
   s->segments = new_segment_list();
   s->glyphs = new_glyph_table();
-  s->line_height = s->font_info->ascent + s->font_info->descent;
+  s->line_height = text_line_height(s);
   probe_pixels(s);
   XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
   show_message(s, "Now initializing Lumadrift and making data.");
@@ -184,6 +185,7 @@ void build_content(AppState* state, int* argc, char** argv) {
   }
   free_glyphs(s);
   s->glyphs = nullptr;
+  close_font_faces(s);
   show_message(s, "Now starting Lumadrift!");
   sleep(1);
 }

@@ -53,13 +53,14 @@ void skip_escape_sequence(LetterCursor* cursor) {
 
 // A printable character: its glyph made on first sight, then appended (up
 // to the line's limit), then the centring marker and the wrap tested.
-// The line's width is kept as the sum of its characters' widths, which is
-// what the font gives for the whole line.
+// The line's width is kept as the sum of its glyphs' widths, which for a
+// core font is what the font gives for the whole line.
 void add_printable(AppState* s, char32_t c, Line* line) {
-  if (!glyph_entry(s->glyphs, c)->rows) rasterize_glyph(s, c);
+  Glyph* glyph = glyph_entry(s->glyphs, c);
+  if (!glyph->rows) rasterize_glyph(s, c);
   if (line->count < kMaxLineCharacters) {
     line->text[line->count++] = c;
-    line->width += char_width(s->font_info, c);
+    line->width += glyph->width;
   }
   if (is_centre_marker(line)) {
     line->count = 0;
@@ -71,7 +72,7 @@ void add_printable(AppState* s, char32_t c, Line* line) {
     emit_line(s, line->text, line->count - 1, line->centred);
     line->text[0] = c;
     line->count = 1;
-    line->width = char_width(s->font_info, c);
+    line->width = glyph->width;
   }
 }
 
@@ -146,7 +147,7 @@ void read_letters(AppState* state, const void* source, LetterSource mode) {
     } else if (c == kTab && line.count == 0) {
       line.centred = 1;
     } else if (c == kBackspace && line.count > 0) {
-      line.width -= char_width(s->font_info, line.text[--line.count]);
+      line.width -= glyph_entry(s->glyphs, line.text[--line.count])->width;
     } else if (c == kEscape) {
       skip_escape_sequence(&cursor);
     } else if (c >= kFirstPrintable) {

@@ -77,33 +77,76 @@ TEST_F(AppFrame, DefaultNameIsLumadrift) {
   EXPECT_EQ(argc, 1);  // the toolkit took -display
 }
 
-// In a UTF-8 locale the title also goes to the UTF-8 names, its bytes that
-// are not UTF-8 taken as ISO-8859-1; the legacy names keep the bytes.
-TEST_F(AppFrame, AUtf8LocaleAlsoSetsTheUtf8Names) {
+// In a UTF-8 locale the title goes to the UTF-8 names as UTF-8, its bytes
+// that are not UTF-8 taken as ISO-8859-1, and to the legacy names in
+// STRING where ISO-8859-1 holds it, else in COMPOUND_TEXT; either reads
+// back as the same characters. The window also names its process and host.
+TEST_F(AppFrame, AUtf8LocaleNamesTheWindowInEveryEncoding) {
   setenv("LC_ALL", "C.UTF-8", 1);
-  const std::string title =
-      "Gr\xc3\xbc\xc3\x9f"
-      "e \xce\xb1 caf\xe9";
-  start_app({"-title", title});
+  const struct {
+    std::string title, utf8;
+    const char* encoding;
+  } cases[] = {
+      {"Gr\xc3\xbc\xc3\x9f"
+       "e",
+       "Gr\xc3\xbc\xc3\x9f"
+       "e",
+       "STRING"},
+      {"caf\xe9 \xce\xb1", "caf\xc3\xa9 \xce\xb1", "COMPOUND_TEXT"},
+      {"\xe6\x97\xa5\xe6\x9c\xac", "\xe6\x97\xa5\xe6\x9c\xac", "COMPOUND_TEXT"},
+  };
   Display* d = server.display;
-  for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"}) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, left = 0;
-    unsigned char* value = nullptr;
-    XGetWindowProperty(d, state.base_window, XInternAtom(d, name, False), 0, 1024, False,
-                       AnyPropertyType, &type, &format, &items, &left, &value);
-    ASSERT_NE(value, nullptr) << name;
-    EXPECT_EQ(type, XInternAtom(d, "UTF8_STRING", False)) << name;
-    EXPECT_EQ(format, 8) << name;
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(value), items),
-              "Gr\xc3\xbc\xc3\x9f"
-              "e \xce\xb1 caf\xc3\xa9")
-        << name;
-    XFree(value);
+  for (const auto& c : cases) {
+    AppState probe{};
+    Arguments args;
+    start_app_on(server.display_name, {"-title", c.title}, &args, &probe);
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"}) {
+      Atom type = None;
+      int format = 0;
+      unsigned long items = 0, left = 0;
+      unsigned char* value = nullptr;
+      XGetWindowProperty(d, probe.base_window, XInternAtom(d, name, False), 0, 1024, False,
+                         AnyPropertyType, &type, &format, &items, &left, &value);
+      ASSERT_NE(value, nullptr) << name;
+      EXPECT_EQ(type, XInternAtom(d, "UTF8_STRING", False)) << name;
+      EXPECT_EQ(std::string(reinterpret_cast<char*>(value), items), c.utf8) << name;
+      XFree(value);
+    }
+    for (Atom property : {XA_WM_NAME, XA_WM_ICON_NAME}) {
+      XTextProperty text{};
+      ASSERT_TRUE(XGetTextProperty(d, probe.base_window, &text, property)) << c.utf8;
+      EXPECT_EQ(text.encoding, XInternAtom(d, c.encoding, False)) << c.utf8;
+      char** list = nullptr;
+      int count = 0;
+      ASSERT_EQ(Xutf8TextPropertyToTextList(d, &text, &list, &count), Success) << c.utf8;
+      ASSERT_EQ(count, 1);
+      EXPECT_EQ(std::string(list[0]), c.utf8);
+      XFreeStringList(list);
+      XFree(text.value);
+    }
+    release_app(&probe);
   }
-  EXPECT_EQ(property_text(state.base_window, false), title);
-  EXPECT_EQ(property_text(state.base_window, true), title);
+}
+
+TEST_F(AppFrame, TheWindowNamesItsProcessAndHost) {
+  start_app({});
+  Display* d = server.display;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, left = 0;
+  unsigned char* value = nullptr;
+  XGetWindowProperty(d, state.base_window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False,
+                     XA_CARDINAL, &type, &format, &items, &left, &value);
+  ASSERT_NE(value, nullptr);
+  ASSERT_EQ(items, 1u);
+  EXPECT_EQ(*reinterpret_cast<long*>(value), getpid());
+  XFree(value);
+  char host[256] = "";
+  gethostname(host, sizeof host - 1);
+  XTextProperty machine{};
+  ASSERT_TRUE(XGetWMClientMachine(d, state.base_window, &machine));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(machine.value), machine.nitems), host);
+  XFree(machine.value);
 }
 
 TEST_F(AppFrame, ToolkitOptionsActAndLeaveOnlyTheMaterial) {
