@@ -1,14 +1,21 @@
 // Glyphs drawn by a real server in the 8x16 font and read back as runs.
 #include "support/app_fixture.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "content/display_list.h"
 #include "content/glyphs.h"
 #include "content/text_reader.h"
+#include "app/options.h"
+#include "support/segments.h"
 
 namespace {
+
+// Of the run at the commit before outline fonts.
+constexpr std::uint64_t kCLocaleSegments = 83291, kCLocaleHash = 2703437176255086203ull;
 
 struct Glyphs : AppFixture {
   void start(const std::vector<std::string>& args = {}) {
@@ -124,6 +131,29 @@ TEST_F(Glyphs, ASingleByteFontDrawsItsDefaultCharacterBeyondALatin1Byte) {
   bool ink = false;
   for (int r = 0; r < 16; ++r) ink |= row(0xe9, r) != row(' ', r);
   EXPECT_TRUE(ink) << "e acute is a letter of the font";
+}
+
+// The display list that the C locale makes of the usage text and of text
+// in ISO-8859-1 and UTF-8 bytes, folded into one number: the number it
+// had before other fonts could draw letters.
+TEST_F(Glyphs, TheCLocaleCompilesAsItAlwaysHas) {
+  start();
+  read_letters(&state, usage_text, from_string);
+  std::string bytes =
+      "Gr\xfc\xdf"
+      "e \xd0\x9f\xd1\x80\xd0\xb8 \xe6\x97\xa5 \xe2\x9c\x93\n\tcaf\xe9\n";
+  std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "r");
+  read_letters(&state, stream, from_stream);
+  std::fclose(stream);
+  std::uint64_t hash = 1469598103934665603ull;
+  for (const Segment& g : segments_of(state.segments)) {
+    for (long v :
+         {long{g.length}, static_cast<long>(g.pen->pixel), long{g.advance_x}, long{g.advance_y}}) {
+      hash = (hash ^ static_cast<std::uint64_t>(v)) * 1099511628211ull;
+    }
+  }
+  EXPECT_EQ(state.segments->count, kCLocaleSegments);
+  EXPECT_EQ(hash, kCLocaleHash);
 }
 
 }  // namespace
