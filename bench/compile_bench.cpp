@@ -1,8 +1,9 @@
 // Cost of the compile phase on a private Xvfb with the 8x16 font: text from a
 // file and from a pipe (megabytes per second), the 20,000-line listing read
-// byte by byte and as UTF-8, a large many-coloured XPM picture (pixels per
-// second), the heap bytes each segment costs, the time per segment and the
-// peak memory of the process so far.
+// byte by byte and as UTF-8, the same listing in Cyrillic and in CJK with
+// its characters from the fallback fonts, a large many-coloured XPM picture
+// (pixels per second), the heap bytes each segment costs, the time per
+// segment and the peak memory of the process so far.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -18,6 +19,7 @@
 #include "app_state.h"
 #include "app/display_setup.h"
 #include "content/display_list.h"
+#include "content/font_faces.h"
 #include "content/glyphs.h"
 #include "content/pixmap_loader.h"
 #include "content/text_reader.h"
@@ -192,6 +194,58 @@ void BM_ListingText(benchmark::State& state) {
   unlink(path.c_str());
 }
 
+// The listing with its ASCII letters written in another script: 0 as it
+// is, 1 Cyrillic, 2 CJK ideographs (two cells wide), all as UTF-8.
+std::string listing_in_script(int script) {
+  std::string out;
+  char encoded[kMaxUtf8Length];
+  for (char c : listing_text()) {
+    bool upper = c >= 'A' && c <= 'Z', lower = c >= 'a' && c <= 'z';
+    if (script == 0 || (!upper && !lower)) {
+      out.push_back(c);
+      continue;
+    }
+    int letter = upper ? c - 'A' : c - 'a' + 26;
+    char32_t code_point = script == 1 ? (upper ? U'\u0410' : U'\u0430') + letter % 26
+                                      : U'\u4e00' + static_cast<char32_t>(letter) * 97;
+    out.append(encoded, static_cast<std::size_t>(encode_utf8(code_point, encoded)));
+  }
+  return out;
+}
+
+// The listing in each script compiled from a file in a UTF-8 locale with
+// the default font, every glyph made afresh as in a run of the program:
+// the characters 8x16 lacks come from the fallback fonts.
+void BM_ListingScript(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  std::string text = listing_in_script(static_cast<int>(state.range(0)));
+  std::string path = write_temp(text);
+  c->state.utf8_text = 1;
+  setup_font_faces(&c->state);
+  std::size_t heap = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    c->reset();
+    free_glyphs(&c->state);
+    c->state.glyphs = new_glyph_table();
+    heap = heap_in_use();
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    state.ResumeTiming();
+    read_letters(&c->state, f, from_stream);
+    state.PauseTiming();
+    std::fclose(f);
+    state.ResumeTiming();
+  }
+  report(state, c, heap);
+  close_font_faces(&c->state);
+  c->state.utf8_text = 0;
+  const char* names[] = {"ASCII", "Cyrillic", "CJK"};
+  state.SetLabel(names[state.range(0)]);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  unlink(path.c_str());
+}
+
 // The reader's step alone over the same listing: what decoding adds.
 void BM_ListingCharacters(benchmark::State& state) {
   std::string text = listing_text();
@@ -256,6 +310,13 @@ BENCHMARK(BM_TextFromPipe)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListingText)
     ->Arg(0)
     ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(10)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListingScript)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
     ->Iterations(1)
     ->Repetitions(10)
     ->Unit(benchmark::kMillisecond);

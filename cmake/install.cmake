@@ -50,5 +50,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The dependencies are the libraries the program is linked against, found by
 # dpkg-shlibdeps, with the versions this build needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A font of wide coverage for the fallback: the whole Basic Multilingual
+# Plane at 16 pixels, the height of the default font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-unifont)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

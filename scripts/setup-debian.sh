@@ -9,6 +9,8 @@ packages=(
   g++ cmake make pkg-config clang-format
   # X libraries the program links against
   libx11-dev libxt-dev libxmu-dev libxpm-dev libxaw7-dev libxtst-dev libxrandr-dev
+  # outline fonts and the fallback for characters the core font lacks
+  libxft-dev libfontconfig-dev
   # unit tests and micro-benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # a private X server with the core fonts, a window manager, key presses
@@ -17,6 +19,8 @@ packages=(
   x11-xserver-utils imagemagick xrestop
   # the screen saver that runs the program as one of its hacks
   xscreensaver
+  # the fonts that the tests of the fallback and the faceName face draw with
+  fonts-dejavu-core fonts-unifont
   # leak checks and sanitizer runtime
   valgrind
   # the manual page, the desktop entry, the bash completion and the Debian

@@ -1,7 +1,8 @@
 // The text reader with the line layout, in string and stream mode, byte by
 // byte and as UTF-8, over a single-byte or a two-byte font and glyph tables
-// made here. The first bytes choose the source width, the line space, the
-// mode, the decoding and the font; the rest is the text.
+// made here; wide characters stand for glyphs of a fallback font or an
+// antialiased face, with widths of their own and grey levels. The first bytes choose the source
+// width, the line space, the mode, the decoding and the font; the rest is the text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "app_state.h"
 #include "content/display_list.h"
+#include "content/glyph_levels.h"
 #include "content/glyphs.h"
 #include "content/text_reader.h"
 #include "support/segments.h"
@@ -26,7 +28,7 @@ struct FakeFont {
 FakeFont fonts[2];  // single-byte, two-byte
 XCharStruct chars[kChars]{};
 
-Run* new_run(bool ink, int length) {
+Run* new_run(int ink, int length) {
   auto* run = static_cast<Run*>(std::malloc(sizeof(Run)));
   *run = {static_cast<std::uint8_t>(ink), static_cast<std::uint8_t>(length), nullptr};
   return run;
@@ -37,16 +39,32 @@ int width_of(int code) {
   return code == '@' ? 300 : code % 13;
 }
 
+constexpr char32_t kFirstWide = 0x2e80;  // from here glyphs stand for a fallback font's
+
+// A glyph's width: the font's, or for a wide character what a fallback
+// font would give it, two cells.
+int glyph_width(FakeFont* f, char32_t c) {
+  int w = char_width(&f->metrics, c);
+  return c >= kFirstWide ? 2 * (w + 1) : w;
+}
+
+// Run values: paper and ink, or for a wide character also the grey levels
+// of an antialiased face.
+int next_ink(char32_t c, int ink) {
+  int values = c >= kFirstWide ? kFirstGrey + kGreyLevels : 2;
+  return (ink + 1 + static_cast<int>(c % 2)) % values;
+}
+
 void prepare(FakeFont* f, char32_t c) {
   Glyph* g = glyph_entry(f->glyphs, c);
   if (g->rows) return;
-  int w = char_width(&f->metrics, c);
+  int w = glyph_width(f, c);
   g->width = static_cast<std::int16_t>(w);
   g->rows = static_cast<Run**>(std::calloc(kLineHeight, sizeof(Run*)));
   for (int r = 0; r < kLineHeight && w > 0; ++r) {
     Run** link = &g->rows[r];
-    bool ink = (c >> r) & 1;
-    for (int left = w; left > 0; ink = !ink) {
+    int ink = (c >> r) & 1;
+    for (int left = w; left > 0; ink = next_ink(c, ink)) {
       int part = left > 255 ? 255 : (left > 1 && ((c + r) & 2) ? left / 2 : left);
       *link = new_run(ink, part);
       link = &(*link)->next;
@@ -86,11 +104,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 4) return 0;
 
   Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
+  Pen greys[kGreyLevels];
   PenCache cache{};
   push_pen_front(&cache, &paper);
   push_pen_front(&cache, &ink);
-  FakeFont* font = &fonts[data[3] >> 2 & 1];
   AppState s{};
+  for (int g = 0; g < kGreyLevels; ++g) {
+    s.grey_pixels[g] = 2 + static_cast<unsigned long>(g);
+    greys[g] = {nullptr, s.grey_pixels[g], nullptr, nullptr};
+    push_pen_front(&cache, &greys[g]);
+  }
+  FakeFont* font = &fonts[data[3] >> 2 & 1];
   s.font_info = &font->metrics;
   s.line_height = kLineHeight;
   s.source_width = static_cast<std::int16_t>(data[0] | data[1] << 8) * 3;
@@ -114,10 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     read_letters(&s, text.c_str(), from_string);
   }
 
-  // Every line brings the pen back to x 0.
+  // Every line brings the pen back to x 0, and every pen is one of the five.
   long long x = 0;
   for (const Segment& g : segments_of(s.segments)) {
-    if (g.length < 0) std::abort();
+    if (g.length < 0 || g.pen->pixel >= 2 + kGreyLevels) std::abort();
     x += g.advance_x;
   }
   if (x != 0) std::abort();

@@ -22,10 +22,11 @@ expected=$(printf '%s\n' ./usr/bin/lumadrift ./usr/share/applications/lumadrift.
 [ "$(dpkg-deb -f "$deb" Package)" = lumadrift ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 depends_on() { tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$1"; }
-for library in libc6 libx11-6 libxt6 libxaw7 libxpm4 libxrandr2 libstdc++6; do
+for library in libc6 libx11-6 libxt6 libxaw7 libxpm4 libxrandr2 libxft2 libfontconfig1 libstdc++6; do
   depends_on "$library" || fail "Depends lacks $library: $depends"
 done
 grep -qE 'dev|asan|ubsan' <<<"$depends" && fail "Depends names a build-time library: $depends"
+[ "$(dpkg-deb -f "$deb" Recommends)" = fonts-unifont ] || fail "Recommends no font of wide coverage"
 
 # Every library the program names itself belongs to a package it depends on.
 dpkg-deb -x "$deb" "$work/root"

@@ -8,6 +8,7 @@
 
 #include "app_state.h"
 #include "content/display_list.h"
+#include "content/glyph_levels.h"
 #include "content/glyphs.h"
 #include "content/line_layout.h"
 #include "content/text_reader.h"
@@ -34,7 +35,7 @@ using Segs = std::vector<Seg>;
 
 // A run list; lengths past 255 go on as further runs of the same ink, as
 // the rasterizer stores them.
-::Run* runs(std::initializer_list<std::pair<bool, int>> list) {
+::Run* runs(std::initializer_list<std::pair<int, int>> list) {
   ::Run* head = nullptr;
   ::Run** link = &head;
   for (auto [ink, length] : list) {
@@ -91,8 +92,9 @@ struct Compiler : testing::Test {
   // the character begins (one ink pixel) and whose row r + 1 is all ink
   // when bit r of the code point is set, so that lines can be read back
   // from the segments.
-  void prepare_code_glyph(char32_t c) {
-    int w = char_width(&font, c);
+  // `width` stands for a glyph of another font, as a fallback's may be.
+  void prepare_code_glyph(char32_t c, int width = 0) {
+    int w = width ? width : char_width(&font, c);
     glyph(c).width = static_cast<std::int16_t>(w);
     glyph(c).rows = static_cast<::Run**>(std::calloc(s.line_height, sizeof(::Run*)));
     glyph(c).rows[0] = runs({{true, 1}, {false, w - 1}});
@@ -347,6 +349,21 @@ TEST_F(Utf8Reader, CharactersAreCodePoints) {
   }
 }
 
+// A glyph from a font other than the core font brings its own width: a
+// line of characters two cells wide wraps after half as many.
+TEST_F(Utf8Reader, LinesWrapAtTheWidthsOfTheirGlyphs) {
+  const char32_t sun = 0x65e5;
+  prepare_code_glyph(sun, 16);
+  std::string twenty_one;
+  for (int i = 0; i < 21; ++i) twenty_one += "\xe6\x97\xa5";
+  EXPECT_EQ(read_string(twenty_one + "\n"),
+            (Lines{{std::u32string(20, sun), false}, {std::u32string(1, sun), false}}));
+  reset();
+  // Centred by the glyphs' widths too: (320 - 3 * 16) / 2.
+  read_string("\t\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\n");
+  EXPECT_EQ(segments_of(s.segments).front().advance_x, 136);
+}
+
 TEST_F(Utf8Reader, KeepsTheFirst2047CharactersOfALine) {
   s.source_width = 1000000;
   std::string long_line;
@@ -369,6 +386,13 @@ struct Layout : Compiler {
       for (int r = 0; r < s.line_height; ++r) {
         glyph(c).rows[r] = c == ' ' ? runs({{false, 8}}) : runs({{true, 2}, {false, 6}});
       }
+    }
+  }
+  void free_runs_of(char32_t c, int r) {
+    for (::Run* run = glyph(c).rows[r]; run;) {
+      ::Run* next = run->next;
+      std::free(run);
+      run = next;
     }
   }
   Segs lay_out(const std::string& text, int centred) {
@@ -405,6 +429,32 @@ TEST_F(Layout, LettersKeepTheirRunsAndJoinAtTheBoundary) {
   // "a " : ink 2, paper 6 joined with the space's paper 8.
   Segs row = {{2, true, 2, 0}, {14, false, 14, 0}, {0, false, -16, 1}};
   EXPECT_EQ(lay_out("a ", 0), (repeat(row, 16) + Segs{{0, false, 0, 1}}));
+}
+
+// Runs of grey levels draw with the pen of their colour, and join only
+// runs of the same level across a character boundary.
+TEST_F(Layout, GreyLevelsTakePensOfTheirOwnAndJoinOnlyTheirLike) {
+  Pen greys[kGreyLevels];
+  for (int g = 0; g < kGreyLevels; ++g) {
+    s.grey_pixels[g] = 10 + static_cast<unsigned long>(g);
+    greys[g] = {nullptr, s.grey_pixels[g], nullptr, nullptr};
+    push_pen_front(&cache, &greys[g]);
+  }
+  const int light = kFirstGrey, mid = kFirstGrey + 1, dark = kFirstGrey + 2;
+  for (int r = 0; r < s.line_height; ++r) {
+    free_runs_of('g', r);
+    free_runs_of('h', r);
+    glyph('g').rows[r] = runs({{light, 1}, {kFullInk, 2}, {dark, 1}, {mid, 4}});
+    glyph('h').rows[r] = runs({{mid, 1}, {light, 7}});
+  }
+  emit_line(&s, U"gh", 2, 0);
+  std::vector<std::pair<int, unsigned long>> row;
+  for (const Segment& g : segments_of(s.segments)) {
+    if (g.advance_y != 0) break;
+    row.emplace_back(g.length, g.pen->pixel);
+  }
+  EXPECT_EQ(row, (std::vector<std::pair<int, unsigned long>>{
+                     {1, 10}, {2, kInk}, {1, 12}, {5, 11}, {7, 10}}));
 }
 
 TEST_F(Layout, EmptyLines) {
