@@ -246,6 +246,29 @@ void BM_ListingScript(benchmark::State& state) {
   unlink(path.c_str());
 }
 
+// Glyphs made one by one: 200 letters of the core font's own, or 200 CJK
+// ideographs from the fallback font, each drawn, read back and stored.
+void BM_GlyphsMade(benchmark::State& state) {
+  Compiler* c = compiler();
+  if (!c) return state.SkipWithError("no Xvfb");
+  constexpr char32_t kGlyphs = 200;
+  char32_t first = state.range(0) ? U'\u4e00' : U'\u0021';
+  c->state.utf8_text = 1;
+  setup_font_faces(&c->state);
+  for (auto _ : state) {
+    state.PauseTiming();
+    free_glyphs(&c->state);
+    c->state.glyphs = new_glyph_table();
+    state.ResumeTiming();
+    for (char32_t k = 0; k < kGlyphs; ++k) rasterize_glyph(&c->state, first + k);
+  }
+  close_font_faces(&c->state);
+  c->state.utf8_text = 0;
+  state.SetLabel(state.range(0) ? "CJK, fallback" : "core font");
+  state.counters["glyphs_per_second"] =
+      benchmark::Counter(kGlyphs, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 // The reader's step alone over the same listing: what decoding adds.
 void BM_ListingCharacters(benchmark::State& state) {
   std::string text = listing_text();
@@ -320,6 +343,7 @@ BENCHMARK(BM_ListingScript)
     ->Iterations(1)
     ->Repetitions(10)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GlyphsMade)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListingCharacters)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Picture)->Arg(1000)->Unit(benchmark::kMillisecond);
 

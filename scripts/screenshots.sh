@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the pictures of the README under a private Xvfb: a frame of
-# each drawing mode, a picture flying, and a short animation of the scroll.
+# each drawing mode, a picture flying, several scripts flying, and a short
+# animation of the scroll.
 # Every frame is drawn by the program itself with -root -quit and saved from
 # the root window with ImageMagick. Needs a built program (scripts/run.sh or
 # scripts/test.sh); PROGRAM names another one.
@@ -42,6 +43,11 @@ shot "$out/mode-noblur.png" -noblur -start 420
 shot "$out/mode-fill.png" -fill -start 420 -ly 60
 shot "$out/picture.png" -start 235 "Lumadrift flies pictures too:" "$work/sunset.xpm" \
   "An XPM file is read with the XPM library" "and flown in its colours."
+# Several scripts with the default font, their letters from the fallback fonts.
+LC_ALL=C.UTF-8 shot "$out/scripts.png" -start 175 \
+  $'\tLetters in every script' "" "Привет, мир! Здравствуйте." "Γειά σου, κόσμε!" \
+  "こんにちは、世界。日本語" "你好，世界。中文" "안녕하세요, 세계" "Բարեւ Ձեզ · გამარჯობა" \
+  "✓ ★ ♥ → ∞ ∑ √ ☺"
 stop_server
 
 # The animation: the same scroll, a frame every few rows, smaller.

@@ -2,10 +2,11 @@
 # Whole runs of the program under valgrind memcheck, against a private Xvfb
 # with a window manager, ending in each of the three ways: -quit, the q key,
 # and the window manager's close request. The material is argument text, a
-# text file, an XPM picture and standard input. Any invalid access, use of
-# an uninitialised value, or definite or indirect leak fails the run; the
-# font, which the program keeps on purpose, is still reachable and so is no
-# leak.
+# text file, an XPM picture and standard input; in a UTF-8 locale also text
+# in other scripts, with the default font and with an outline face. Any
+# invalid access, use of an uninitialised value, or definite or indirect
+# leak fails the run; the font, which the program keeps on purpose, is
+# still reachable and so is no leak.
 set -euo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -80,3 +81,14 @@ wmctrl -c 'Valgrind close'
 status=0
 wait "$pid" || status=$?
 check close "$status"
+
+# A UTF-8 locale: characters of other scripts from the fallback fonts, then
+# an antialiased face with its own fallback.
+material+=("Привет, Ελληνικά, 日本語 ✓")
+status=0
+LC_ALL=C.UTF-8 memcheck fallback -quit || status=$?
+check fallback "$status"
+status=0
+LC_ALL=C.UTF-8 memcheck face -quit -xrm '*faceName: DejaVu Sans:pixelsize=20:antialias=true' ||
+  status=$?
+check face "$status"
