@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/frame_loop.h"
+#include "content/font_faces.h"
 #include "content/glyphs.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
@@ -33,6 +34,7 @@ struct AppFixture : testing::Test {
     static auto* kept_fonts = new std::vector<XFontStruct*>;  // never destroyed
     kept_fonts->push_back(s->font_info);
     free_glyphs(s);
+    close_font_faces(s);  // build_content closes them; a test may not have run it
     release_resources(s);
     XtDestroyApplicationContext(s->app_context);
   }

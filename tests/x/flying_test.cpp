@@ -114,6 +114,27 @@ TEST_F(Flying, Utf8TextFliesAsIso8859InTheCLocale) {
   EXPECT_FALSE(frame("C", utf8) == want) << "the C locale reads bytes";
 }
 
+// In a UTF-8 locale every script leaves ink of its own with the default
+// font; the C locale reads the same argument byte by byte, as it always has.
+TEST_F(Flying, EveryScriptFliesWithTheDefaultFont) {
+  const char* texts[] = {"\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82",  // Cyrillic
+                         "\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1",  // Greek
+                         "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e",              // CJK
+                         "\xe2\x9c\x93\xe2\x98\x85"};                         // symbols
+  locale = "C.UTF-8";
+  std::vector<std::vector<char>> seen;
+  for (const char* text : texts) {
+    Frame f = fly({"-st", "16", text});
+    EXPECT_EQ(f.status, 0);
+    EXPECT_GT(f.ink, 100) << text;
+    for (const auto& other : seen) EXPECT_FALSE(f.pixels == other) << text;
+    seen.push_back(f.pixels);
+  }
+  locale = "C";
+  Frame bytes = fly({"-st", "16", texts[0]});
+  EXPECT_EQ(bytes.ink, 0) << "the C locale drops an argument's bytes above 127";
+}
+
 TEST_F(Flying, NothingIsDrawnBeforeTheFirstRowArrives) {
   Frame f = fly({"-st", "-1", "Hello there"});
   EXPECT_EQ(f.status, 0);

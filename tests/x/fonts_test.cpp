@@ -43,10 +43,6 @@ struct Fonts : AppFixture {
     state.line_height = text_line_height(&state);
     probe_pixels(&state);
   }
-  void TearDown() override {
-    if (state.display) close_font_faces(&state);
-    AppFixture::TearDown();
-  }
   Shape shape(char32_t c) {
     if (!glyph_entry(state.glyphs, c)->rows) rasterize_glyph(&state, c);
     const Glyph& g = *glyph_entry(state.glyphs, c);
@@ -135,7 +131,6 @@ TEST_F(Fonts, WideCharactersWrapAfterHalfAsManyCharacters) {
 TEST_F(Fonts, AFaceOfThirtyTwoPixelsGivesLettersTwiceAsTall) {
   start({});
   int core = ink_height({'H', 'g'});
-  close_font_faces(&state);
   release_app(&state);
   state = {};
   start({"-xrm", "*faceName: DejaVu Sans Mono:pixelsize=32"});
@@ -193,7 +188,6 @@ TEST_F(Fonts, BadFaceNamesAreWarnedAboutAndLeaveTheCoreFont) {
     EXPECT_NE(err.find("; using the core font"), std::string::npos) << name << ": " << err;
     EXPECT_EQ(text_line_height(&probe), 16) << name;
     EXPECT_EQ(probe.source_width, 320) << name;
-    close_font_faces(&probe);
     release_app(&probe);
   }
 }
