@@ -34,7 +34,7 @@ struct FontFaces {
 
 namespace {
 
-constexpr char32_t kFirstAsciiLetter = 0x20, kLastAsciiLetter = 0x7e;
+constexpr char32_t kFirstPrintableAscii = 0x20, kLastPrintableAscii = 0x7e;
 
 struct FaceResources {
   String face_name;
@@ -237,7 +237,7 @@ bool face_advance_bounds(AppState* state, short* narrowest, short* widest) {
   if (!state->faces || !state->faces->face) return false;
   XftFont* face = state->faces->face;
   int low = face->max_advance_width, high = 0;
-  for (char32_t c = kFirstAsciiLetter; c <= kLastAsciiLetter; ++c) {
+  for (char32_t c = kFirstPrintableAscii; c <= kLastPrintableAscii; ++c) {
     int advance = face_char_width(state, face, c);
     low = std::min(low, advance);
     high = std::max(high, advance);
