@@ -89,33 +89,6 @@ TEST(FacePattern, SubstitutedPixelSizesAreChecked) {
   }
 }
 
-TEST(FacePattern, FallbackPatternsAskForTheCodePointInTwoColours) {
-  FcPattern* base = core_fallback_pattern(16);
-  FcPattern* wanted = pattern_with_code_point(base, 0x65e5);
-  FcCharSet* characters = nullptr;
-  ASSERT_EQ(FcPatternGetCharSet(wanted, FC_CHARSET, 0, &characters), FcResultMatch);
-  EXPECT_TRUE(FcCharSetHasChar(characters, 0x65e5));
-  EXPECT_EQ(FcCharSetCount(characters), 1u);
-  EXPECT_NE(FcPatternGetCharSet(base, FC_CHARSET, 0, &characters), FcResultMatch);
-  double pixels = 0;
-  FcBool antialias = FcTrue;
-  EXPECT_EQ(FcPatternGetDouble(wanted, FC_PIXEL_SIZE, 0, &pixels), FcResultMatch);
-  EXPECT_EQ(pixels, 16);
-  EXPECT_EQ(FcPatternGetBool(wanted, FC_ANTIALIAS, 0, &antialias), FcResultMatch);
-  EXPECT_FALSE(antialias);
-  FcPatternDestroy(wanted);
-  FcPatternDestroy(base);
-  // A face keeps the antialiasing it asks for, and has none by default.
-  for (auto [name, want] : {std::pair{"Mono", FcFalse}, {"Mono:antialias=true", FcTrue}}) {
-    FcPattern* pattern = nullptr;
-    ASSERT_EQ(parse_face_name(name, &pattern), kFaceOk);
-    default_to_two_colours(pattern);
-    FcPatternGetBool(pattern, FC_ANTIALIAS, 0, &antialias);
-    EXPECT_EQ(antialias, want) << name;
-    FcPatternDestroy(pattern);
-  }
-}
-
 TEST(GreyLevels, PixelsBetweenPaperAndInkAreRoundedToAStep) {
   const PixelChannels rgb{0xff0000, 0x00ff00, 0x0000ff};
   const unsigned long black = 0x000000, white = 0xffffff, red = 0xff0000, navy = 0x000080;

@@ -111,23 +111,6 @@ TEST_F(Fonts, TheDefaultFontFallsBackForEveryScript) {
   EXPECT_EQ(shape(kZhe).rows, shape(' ').rows);
 }
 
-// A line of CJK is about twice as wide as one of Cyrillic, and wraps sooner.
-TEST_F(Fonts, WideCharactersWrapAfterHalfAsManyCharacters) {
-  start({"-w", "10"});  // 80 pixels
-  auto lines = [&](const char* text) {
-    free_segment_list(state.segments);
-    state.segments = new_segment_list();
-    read_letters(&state, text, from_string);
-    long rows = 0;
-    for (const Segment& g : segments_of(state.segments)) rows += g.advance_y;
-    return rows / (state.line_height + state.line_space);
-  };
-  EXPECT_EQ(lines("\xd0\x96\xd0\x96\xd0\x96\xd0\x96\xd0\x96\xd0\x96\xd0\x96\xd0\x96"), 1);
-  EXPECT_EQ(lines("\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5\xe6\x97\xa5"
-                  "\xe6\x97\xa5\xe6\x97\xa5"),
-            2);
-}
-
 TEST_F(Fonts, AFaceOfThirtyTwoPixelsGivesLettersTwiceAsTall) {
   start({});
   int core = ink_height({'H', 'g'});
