@@ -2,9 +2,9 @@
 // run lists of its glyphs side by side, two runs of the same ink joined where
 // one character ends and the next begins, and a pen move back to the row's
 // start one row down. Runs of an antialiased face carry grey levels, each
-// drawn with a pen of its own colour. A centred line stands between a move right and a move
-// back; every line ends with the line space. Moves too long for a segment's
-// 16-bit fields are split into several.
+// drawn with a pen of its own colour. A centred line stands between a move
+// right and a move back; every line ends with the line space. Moves too long
+// for a segment's 16-bit fields are split into several.
 #include "content/line_layout.h"
 
 #include <cstdint>
