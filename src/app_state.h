@@ -70,9 +70,11 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;    // by code point, only while build_content runs
-  RowIndex* row_index;   // the display list by source row, for the draw passes
-  FontFaces* faces;      // outline fonts: faceName and the fallback; null when unused
+  GlyphTable* glyphs;   // by code point, only while build_content runs
+  RowIndex* row_index;  // the display list by source row, for the draw passes
+
+  // Letters from outline fonts: the faceName face and the fallback.
+  FontFaces* faces;      // null when unused; only until build_content ends
   Pixel grey_pixels[3];  // kGreyLevels colours from paper towards ink, for an antialiased face
 };
 
