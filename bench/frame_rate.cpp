@@ -28,6 +28,7 @@
 #include "app/frame_loop.h"
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "render/draw_pass.h"
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
@@ -147,6 +148,7 @@ int main(int argc, char** argv) {
   clock_gettime(CLOCK_MONOTONIC, &t0);
   build_content(&state, &arguments.argc, arguments.argv.data());
   state.row_index = build_row_index(state.segments, state.paper_pixel);
+  add_far_rows(&state);
   clock_gettime(CLOCK_MONOTONIC, &t1);
   double compile = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9 - 1.0;  // its sleep(1)
   long segments = segment_count(state);
