@@ -5,7 +5,7 @@
 # text file, an XPM picture and standard input. Any invalid access, use of
 # an uninitialised value, or definite or indirect leak fails the run; the
 # font, which the program keeps on purpose, is still reachable and so is no
-# leak.
+# leak. Noblur and fill also resolve far rows.
 set -euo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -80,3 +80,11 @@ wmctrl -c 'Valgrind close'
 status=0
 wait "$pid" || status=$?
 check close "$status"
+
+# Noblur and fill far behind the material, where wide line spaces put
+# hundreds of source rows on each far screen row: their rows are resolved.
+for mode in -noblur -fill; do
+  status=0
+  memcheck "far$mode" -quit "$mode" -st 40000 -ly 10 -sp 400 || status=$?
+  check "far$mode" "$status"
+done

@@ -133,46 +133,30 @@ TEST_F(FarRowsX, ListingNarrowedInASmallFrame) {
   EXPECT_GT(expect_walks_frames(10, 38), 10);
 }
 
-// Pictures of many colours one after another.
-std::string pictures(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string all;
-  for (int n = 0; n < count; ++n) {
-    int width = 60 + static_cast<int>(random() % 200), height = 300, colours = 80;
-    char head[64];
-    std::snprintf(head, sizeof head, "\"%d %d %d 2\",\n", width, height, colours);
-    std::string xpm = std::string("/* XPM */\nstatic char *p[] = {\n") + head;
-    auto code = [](int c) {
-      return std::string{static_cast<char>('A' + c / 26), static_cast<char>('a' + c % 26)};
-    };
-    for (int c = 0; c < colours; ++c) {
-      char line[40];
-      std::snprintf(line, sizeof line, "\"%s c #%02x%02x%02x\",\n", code(c).c_str(),
-                    static_cast<int>(random() % 256), static_cast<int>(random() % 256),
-                    static_cast<int>(random() % 256));
-      xpm += line;
-    }
-    for (int y = 0; y < height; ++y) {
-      xpm += '"';
-      for (int x = 0; x < width;) {
-        int run = std::min(1 + static_cast<int>(random() % 7), width - x);
-        std::string c = code(static_cast<int>(random() % colours));
-        for (int i = 0; i < run; ++i) xpm += c;
-        x += run;
-      }
-      xpm += y + 1 < height ? "\",\n" : "\"};\n";
-    }
-    all += xpm + '\x1f';
+// A picture of 80 colours, one character each, in runs.
+std::string picture(std::mt19937& random) {
+  int width = 60 + static_cast<int>(random() % 200), height = 300;
+  auto code = [](int c) { return static_cast<char>(c < 57 ? '#' + c : '#' + c + 1); };  // no '\\'
+  std::string xpm = "/* XPM */\nstatic char *p[] = {\n\"" + std::to_string(width) + " " +
+                    std::to_string(height) + " 80 1\",\n";
+  char colour[32];
+  for (int c = 0; c < 80; ++c) {
+    std::snprintf(colour, sizeof colour, "\"%c c #%06x\",\n", code(c),
+                  static_cast<unsigned>(random() % 0x1000000));
+    xpm += colour;
   }
-  return all;
+  for (int y = 0; y < height; ++y) {
+    std::string row;
+    while (static_cast<int>(row.size()) < width) row.append(1 + random() % 7, code(random() % 80));
+    xpm += "\"" + row.substr(0, width) + (y + 1 < height ? "\",\n" : "\"};\n");
+  }
+  return xpm;
 }
 
 TEST_F(FarRowsX, PicturesOfManyPens) {
-  std::string all = pictures(6, 39);
+  std::mt19937 random(39);
   std::vector<std::string> args = {"-ly", "20"};
-  for (std::size_t at = 0, end; (end = all.find('\x1f', at)) != std::string::npos; at = end + 1) {
-    args.push_back(write_material(all.substr(at, end - at)));
-  }
+  for (int i = 0; i < 6; ++i) args.push_back(write_material(picture(random)));
   compile(args);
   EXPECT_GT(state.segments->pens.size(), 200u);
   EXPECT_GT(expect_walks_frames(10, 40), 5);
