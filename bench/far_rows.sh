@@ -22,8 +22,12 @@ cmake --build "$build" -j"$(nproc)" --target frame_rate >/dev/null
 unset DISPLAY
 work=$(mktemp -d /tmp/lumadrift-far-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-{ ls -lR /usr 2>/dev/null || true; } | head -n 100000 >"$work/listing-100000.txt"
-head -n 20000 "$work/listing-100000.txt" >"$work/listing-20000.txt"
+# The listings of bench/whole_program.sh, which hands over its own.
+listings=${LISTINGS:-$work}
+if [ ! -s "$listings/listing-20000.txt" ]; then
+  { ls -lR /usr 2>/dev/null || true; } | head -n 100000 >"$listings/listing-100000.txt"
+  head -n 20000 "$listings/listing-100000.txt" >"$listings/listing-20000.txt"
+fi
 
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 measure() {  # build mode start frames material
@@ -47,7 +51,7 @@ builds=("$build")
 [ -n "$base" ] && builds=("$base" "$build")
 label() { if [ "$1" = "$build" ]; then echo after; else echo before; fi; }
 
-end_100000=$(field rows "$(measure "$build" blur 0 1 "$work/listing-100000.txt")")
+end_100000=$(field rows "$(measure "$build" blur 0 1 "$listings/listing-100000.txt")")
 echo "| Material | Mode | Version | Program CPU ms/frame | X server CPU ms/frame | Together |"
 echo "|---|---|---|---|---|---|"
 for mode in noblur fill; do
@@ -56,7 +60,7 @@ for mode in noblur fill; do
     IFS=: read -r what start lines <<<"$place"
     for b in "${builds[@]}"; do
       line=$(measure "$b" "$mode" "$start" "$(frames_for "$b" "$mode" "$start")" \
-        "$work/listing-$lines.txt")
+        "$listings/listing-$lines.txt")
       client=$(field client_ms_per_frame "$line")
       server=$(field server_ms_per_frame "$line")
       echo "| $what | $mode | $(label "$b") | $client | $server | $(awk -v a="$client" -v b="$server" 'BEGIN { printf "%.3f", a + b }') |"
@@ -67,7 +71,7 @@ done
 # The sweep: program + server CPU ms per frame by position, one column per
 # mode and version.
 data="$work/frame-cost.dat"
-end_20000=$(field rows "$(measure "$build" blur 0 1 "$work/listing-20000.txt")")
+end_20000=$(field rows "$(measure "$build" blur 0 1 "$listings/listing-20000.txt")")
 header="position"
 for b in "${builds[@]}"; do for mode in blur noblur fill; do header+=" $mode-$(label "$b")"; done; done
 echo "$header" >"$data"
@@ -76,7 +80,7 @@ for ((start = 0; start <= end_20000; start += end_20000 / 16)); do
   for b in "${builds[@]}"; do
     for mode in blur noblur fill; do
       line=$(measure "$b" "$mode" "$start" "$(frames_for "$b" "$mode" "$start")" \
-        "$work/listing-20000.txt")
+        "$listings/listing-20000.txt")
       row+=" $(awk -v a="$(field client_ms_per_frame "$line")" \
         -v b="$(field server_ms_per_frame "$line")" 'BEGIN { printf "%.3f", a + b }')"
     done
@@ -84,6 +88,7 @@ for ((start = 0; start <= end_20000; start += end_20000 / 16)); do
   echo "$row" >>"$data"
 done
 columns=$(awk 'NR == 1 { print NF }' "$data")
+before=$([ -n "$base" ] && echo 3 || echo 0)  # the earlier version's columns, dashed
 gnuplot <<EOF
 set terminal pngcairo size 900,540 font ",11"
 set output "docs/images/frame-cost.png"
@@ -94,6 +99,7 @@ set logscale y
 set key outside right top
 set grid
 set format x "%.0f"
-plot for [i=2:$columns] "$data" using 1:i with linespoints title columnheader(i)
+plot for [i=2:$((before + 1))] "$data" using 1:i with linespoints lc (i - 1) dt 2 title columnheader(i), \\
+  for [i=$((before + 2)):$columns] "$data" using 1:i with linespoints lc (i - 1 - $before) dt 1 title columnheader(i)
 EOF
 echo "docs/images/frame-cost.png" >&2

@@ -18,6 +18,10 @@ std::size_t block_rows(int level) {
 }
 
 void set_buckets(InkMap* map, std::int64_t first, std::int64_t last) {
+  if (first >> 6 == last >> 6) {  // most runs
+    (*map)[first >> 6] |= (~0ull >> (63 - (last - first))) << (first & 63);
+    return;
+  }
   for (std::int64_t b = first; b <= last;) {
     int word = static_cast<int>(b >> 6), bit = static_cast<int>(b & 63);
     int count = static_cast<int>(std::min<std::int64_t>(last - b + 1, 64 - bit));
@@ -78,60 +82,76 @@ bool rows_grow(const RowIndex& index) {
   return index.lowest_row == 0;
 }
 
-// Calls f(span, x0, length) for every ink run of the list, in list order.
+// Calls f(span, x0, length) for every ink run of the list, in list order,
+// while it returns true; false when it stopped early.
 template <class F>
-void for_each_ink_run(const RowIndex& index, F f) {
+bool for_each_ink_run(const RowIndex& index, F f) {
   SegmentCursor cursor = first_segment(index.list);
   const StoredSegment* s;
   std::uint32_t pen, span = 0;
   std::int64_t pen_x = 0;
+  const std::uint8_t* ink = index.ink.data();
   while (next_stored_segment(&cursor, &s, &pen)) {
-    if (index.ink[pen]) f(span, pen_x, s->length);
+    if (ink[pen] && !f(span, pen_x, s->length)) return false;
     pen_x += s->advance_x;
     if (s->advance_y != 0) ++span;
   }
+  return true;
 }
 
-}  // namespace
+// Marks every ink run in the block maps of level 0; false as soon as a run
+// lies outside the buckets from far->origin.
+bool fill_first_level(const RowIndex& index, FarRows* far) {
+  int maps = far->mode == Mode::kNoblur ? 2 : 1;
+  std::int64_t end = far->origin + kMapBuckets * far->bucket_width;
+  return for_each_ink_run(index, [&](std::uint32_t span, std::int64_t x0, int length) {
+    RunMarks m = run_marks(far->mode, x0, length);
+    for (int k = 0; k < maps; ++k) {
+      if (!m.in[k]) continue;
+      if (m.first[k] < far->origin || m.last[k] >= end) return false;
+      InkMap& map = far->maps[0][k][span >> kBlockShift];
+      if (m.wild) {
+        set_buckets(&map, 0, kMapBuckets - 1);
+      } else {
+        set_buckets(&map, (m.first[k] - far->origin) / far->bucket_width,
+                    (m.last[k] - far->origin) / far->bucket_width);
+      }
+    }
+    return true;
+  });
+}
 
-FarRows* build_far_rows(const RowIndex& index, Mode mode) {
-  if (mode == Mode::kBlur || !rows_grow(index)) return nullptr;
-  auto* far = new FarRows;
-  far->mode = mode;
-  std::int64_t first = std::numeric_limits<std::int64_t>::max(), last = 0;
+// The source x range of all runs, for a list whose ink leaves the first
+// buckets.
+void find_extent(const RowIndex& index, FarRows* far) {
+  std::int64_t first = std::numeric_limits<std::int64_t>::max();
+  std::int64_t last = std::numeric_limits<std::int64_t>::min();
   for_each_ink_run(index, [&](std::uint32_t, std::int64_t x0, int length) {
-    RunMarks m = run_marks(mode, x0, length);
+    RunMarks m = run_marks(far->mode, x0, length);
     for (int k = 0; k < 2; ++k) {
       if (!m.in[k]) continue;
       first = std::min(first, m.first[k]);
       last = std::max(last, m.last[k]);
     }
+    return true;
   });
-  if (first > last) first = last = 0;  // no ink at all
-  far->ink_first = first;
-  far->ink_last = last;
-  far->bucket_width = std::max<std::int64_t>(1, (last - first) / kMapBuckets + 1);
-  int maps = mode == Mode::kNoblur ? 2 : 1;
+  far->origin = first;
+  far->bucket_width = (last - first) / kMapBuckets + 1;
+}
+
+void clear_maps(const RowIndex& index, FarRows* far) {
+  int maps = far->mode == Mode::kNoblur ? 2 : 1;
   std::size_t spans = index.spans.size();
   for (int level = 0; level < kBlockLevels; ++level) {
     for (int k = 0; k < maps; ++k) {
       far->maps[level][k].assign((spans + block_rows(level) - 1) / block_rows(level), InkMap{});
     }
   }
-  auto bucket = [&](std::int64_t x) { return (x - far->ink_first) / far->bucket_width; };
-  for_each_ink_run(index, [&](std::uint32_t span, std::int64_t x0, int length) {
-    RunMarks m = run_marks(mode, x0, length);
-    for (int k = 0; k < maps; ++k) {
-      InkMap& map = far->maps[0][k][span >> kBlockShift];
-      if (m.wild) {
-        set_buckets(&map, 0, kMapBuckets - 1);
-      } else if (m.in[k]) {
-        set_buckets(&map, bucket(m.first[k]), bucket(m.last[k]));
-      }
-    }
-  });
+}
+
+void fill_upper_levels(FarRows* far) {
   for (int level = 1; level < kBlockLevels; ++level) {
-    for (int k = 0; k < maps; ++k) {
+    for (int k = 0; k < 2; ++k) {
       const std::vector<InkMap>& below = far->maps[level - 1][k];
       std::vector<InkMap>& maps_here = far->maps[level][k];
       for (std::size_t b = 0; b < below.size(); ++b) {
@@ -140,6 +160,47 @@ FarRows* build_far_rows(const RowIndex& index, Mode mode) {
       }
     }
   }
+}
+
+// The first and last source x of any marked bucket.
+void trim_extent(FarRows* far) {
+  InkMap all{};
+  for (const std::vector<InkMap>& maps : far->maps[kBlockLevels - 1]) {
+    for (const InkMap& map : maps) {
+      for (int w = 0; w < kMapWords; ++w) all[w] |= map[w];
+    }
+  }
+  int first = kMapBuckets, last = -1;
+  for (int b = 0; b < kMapBuckets; ++b) {
+    if ((all[b >> 6] >> (b & 63)) & 1) {
+      first = std::min(first, b);
+      last = b;
+    }
+  }
+  if (last < 0) first = last = 0;  // no ink at all
+  far->ink_first = far->origin + first * far->bucket_width;
+  far->ink_last = far->origin + (last + 1) * far->bucket_width - 1;
+}
+
+}  // namespace
+
+// Text and pictures that fit the source width mostly lie within the first
+// buckets of one source pixel each: one reading of the list then fills the
+// maps. Otherwise a first reading finds where the ink lies.
+FarRows* build_far_rows(const RowIndex& index, Mode mode) {
+  if (mode == Mode::kBlur || !rows_grow(index)) return nullptr;
+  auto* far = new FarRows;
+  far->mode = mode;
+  far->origin = 0;
+  far->bucket_width = 1;
+  clear_maps(index, far);
+  if (!fill_first_level(index, far)) {
+    find_extent(index, far);
+    clear_maps(index, far);
+    fill_first_level(index, far);
+  }
+  fill_upper_levels(far);
+  trim_extent(far);
   return far;
 }
 
@@ -300,8 +361,8 @@ bool buckets_of(const FarRows& far, double first, double last, std::int64_t* fro
   double lo = std::max(first, static_cast<double>(far.ink_first));
   double hi = std::min(last, static_cast<double>(far.ink_last));
   if (!(lo <= hi)) return false;
-  *from = (static_cast<std::int64_t>(lo) - far.ink_first) / far.bucket_width;
-  *to = (static_cast<std::int64_t>(hi) - far.ink_first) / far.bucket_width;
+  *from = (static_cast<std::int64_t>(lo) - far.origin) / far.bucket_width;
+  *to = (static_cast<std::int64_t>(hi) - far.origin) / far.bucket_width;
   return true;
 }
 

@@ -50,9 +50,10 @@ struct FarScreenRow {
 
 struct FarRows {
   Mode mode;                                  // noblur or fill: what a run marks
-  std::int64_t ink_first;                     // source x of bucket 0
-  std::int64_t ink_last;                      // the last source x of any map
+  std::int64_t origin;                        // source x of bucket 0
   std::int64_t bucket_width;                  // source pixels per bucket
+  std::int64_t ink_first;                     // the first source x of any marked bucket
+  std::int64_t ink_last;                      // the last
   std::vector<InkMap> maps[kBlockLevels][2];  // by level, kind and block
 
   // The frame being drawn; kept, so that a frame allocates nothing once warm.

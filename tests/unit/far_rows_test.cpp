@@ -125,12 +125,13 @@ void make_table(Material* m, int lines, unsigned seed) {
   }
 }
 
-// Pictures one after another, their rows of runs in 199 pens, narrower ones
-// shifted as centring does.
+// Pictures one after another, their rows of runs in 199 pens, shifted as
+// centring does; the first is wider than the source picture.
 void make_pictures(Material* m, int count, unsigned seed) {
   std::mt19937 random(seed);
   for (int picture = 0; picture < count; ++picture, m->rows += 700) {
-    int width = 40 + static_cast<int>(random() % 280), shift = (320 - width) / 2;
+    int width = picture == 0 ? 900 : 40 + static_cast<int>(random() % 280);
+    int shift = (320 - width) / 2;
     for (int r = 0; r < 700; ++r) {
       m->add(0, 0, shift, 0);
       for (int x = 0, length; x < width; x += length) {
@@ -226,12 +227,23 @@ TEST(FarRows, InkMapsOfTwoRows) {
   EXPECT_EQ(noblur.ink_first, 10);
   EXPECT_EQ(noblur.ink_last, 22);
   EXPECT_EQ(noblur.bucket_width, 1);
-  EXPECT_EQ(buckets(noblur.maps[0][kMarkMap][0]), "#.........#...................");
-  EXPECT_EQ(buckets(noblur.maps[0][kCrossMap][0]), ".####......##.................");
+  EXPECT_EQ(buckets(noblur.maps[0][kMarkMap][0]), "..........#.........#.........");
+  EXPECT_EQ(buckets(noblur.maps[0][kCrossMap][0]), "...........####......##.......");
   EXPECT_EQ(buckets(noblur.maps[3][kCrossMap][0]), buckets(noblur.maps[0][kCrossMap][0]));
+  EXPECT_EQ(noblur.origin, 0);
   const FarRows& fill = *x.far[1];
   EXPECT_EQ(fill.ink_first, 10);
-  EXPECT_EQ(buckets(fill.maps[0][kMarkMap][0]), "#####.....###.................");
+  EXPECT_EQ(buckets(fill.maps[0][kMarkMap][0]), "..........#####.....###.......");
+
+  Material wide;  // ink beyond the first buckets: two source pixels a bucket
+  wide.add(0, 0, -100, 0);
+  wide.add(1, 5, 1000, 0);  // x -100 to -95
+  wide.add(1, 3, 3, 1);     // x 900 to 903
+  Indexed w(wide);
+  EXPECT_EQ(w.far[1]->origin, -100);
+  EXPECT_EQ(w.far[1]->bucket_width, 2);
+  EXPECT_EQ(w.far[1]->ink_last, 903);
+  EXPECT_EQ(buckets(w.far[1]->maps[0][kMarkMap][0]), "###...........................");
 }
 
 // Whatever a row marks on its screen row, the maps of its block may mark:

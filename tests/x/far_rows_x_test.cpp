@@ -45,13 +45,6 @@ struct FarRowsX : AppFixture {
     state.row_index = build_row_index(state.segments, state.paper_pixel);
     ASSERT_NE(state.row_index, nullptr);
   }
-  XImage* frame(void (*pass)(AppState*)) {
-    XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
-                   state.height);
-    pass(&state);
-    return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
-                     ZPixmap);
-  }
   // Frames at `count` random positions to beyond the end, and at the end,
   // in both modes; gives how many of them resolved far rows.
   int expect_walks_frames(int count, unsigned seed) {
