@@ -17,29 +17,29 @@ std::size_t block_rows(int level) {
   return std::size_t{1} << (kBlockShift * (level + 1));
 }
 
-void set_buckets(InkMap* map, std::int64_t first, std::int64_t last) {
-  if (first >> 6 == last >> 6) {  // most runs
-    (*map)[first >> 6] |= (~0ull >> (63 - (last - first))) << (first & 63);
-    return;
-  }
+// Calls f(word, bits) for the words that buckets [first, last] touch, with
+// the bits of those buckets in each, until f returns true.
+template <class F>
+bool each_word(std::int64_t first, std::int64_t last, F f) {
   for (std::int64_t b = first; b <= last;) {
     int word = static_cast<int>(b >> 6), bit = static_cast<int>(b & 63);
     int count = static_cast<int>(std::min<std::int64_t>(last - b + 1, 64 - bit));
-    std::uint64_t bits = count == 64 ? ~0ull : ((1ull << count) - 1) << bit;
-    (*map)[word] |= bits;
-    b += count;
-  }
-}
-
-bool any_bucket(const InkMap& map, std::int64_t first, std::int64_t last) {
-  for (std::int64_t b = first; b <= last;) {
-    int word = static_cast<int>(b >> 6), bit = static_cast<int>(b & 63);
-    int count = static_cast<int>(std::min<std::int64_t>(last - b + 1, 64 - bit));
-    std::uint64_t bits = count == 64 ? ~0ull : ((1ull << count) - 1) << bit;
-    if (map[word] & bits) return true;
+    if (f(word, (~0ull >> (64 - count)) << bit)) return true;
     b += count;
   }
   return false;
+}
+
+void set_buckets(InkMap* map, std::int64_t first, std::int64_t last) {
+  each_word(first, last, [&](int word, std::uint64_t bits) {
+    (*map)[word] |= bits;
+    return false;
+  });
+}
+
+bool any_bucket(const InkMap& map, std::int64_t first, std::int64_t last) {
+  return each_word(first, last,
+                   [&](int word, std::uint64_t bits) { return (map[word] & bits) != 0; });
 }
 
 // The source x ranges that the maps record for one ink run; false for a
