@@ -13,7 +13,10 @@
 // of a second. A "-floor" mode records the requests of the start position's
 // frame once and then only sends them again for every frame, with the
 // frame's own fill, show and flush: what the program would spend on a frame
-// if computing the requests cost nothing.
+// if computing the requests cost nothing. rows is the source row of the
+// material's last row, far_spans_read the source rows that the last frame
+// read to resolve its far screen rows, far_rows_cpu_s the CPU time of
+// building the far rows' maps at start-up (part of compile_s).
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,6 +31,8 @@
 #include "app/frame_loop.h"
 #include "content/display_list.h"
 #include "content/source_intake.h"
+#include "render/draw_pass.h"
+#include "render/far_rows.h"
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
@@ -40,6 +45,16 @@ namespace {
 
 long segment_count(const AppState& s) {
   return static_cast<long>(s.segments->count);
+}
+
+// The source row of the list's last row.
+std::int64_t last_row(const AppState& s) {
+  return s.row_index && !s.row_index->spans.empty() ? s.row_index->spans.back().row : 0;
+}
+
+// Spans that the last frame read to resolve its far rows.
+unsigned long long far_spans_read(const AppState& s) {
+  return s.row_index && s.row_index->far_rows ? s.row_index->far_rows->spans_read : 0;
 }
 
 long peak_kb() {
@@ -77,14 +92,24 @@ struct RequestRecorder {
   void rectangle(int x, int y, int w, int h) { add(Request::kRectangle, {x, y, w, h}); }
 };
 
+// The requests of the pass, through the far rows when the index has them.
+template <Mode mode>
+void record_pass(const AppState& s, const Projection& p, RequestRecorder* recorder) {
+  const RowIndex* index = s.row_index;
+  if (mode != Mode::kBlur && index && index->far_rows) {
+    draw_far_frame<mode>(p, *index, index->far_rows, *recorder);
+  } else {
+    walk_segments<mode>(p, s.segments, s.paper_pixel, *recorder);
+  }
+}
+
 std::vector<Request> record_frame(const AppState& s, const std::string& mode) {
   std::vector<Request> requests;
   RequestRecorder recorder{&requests};
   Projection p{s.width, s.height, s.source_width, s.length_x, s.length_y, s.position};
-  const SegmentList* list = s.segments;
-  if (mode == "blur") walk_segments<Mode::kBlur>(p, list, s.paper_pixel, recorder);
-  if (mode == "noblur") walk_segments<Mode::kNoblur>(p, list, s.paper_pixel, recorder);
-  if (mode == "fill") walk_segments<Mode::kFill>(p, list, s.paper_pixel, recorder);
+  if (mode == "blur") record_pass<Mode::kBlur>(s, p, &recorder);
+  if (mode == "noblur") record_pass<Mode::kNoblur>(s, p, &recorder);
+  if (mode == "fill") record_pass<Mode::kFill>(s, p, &recorder);
   return requests;
 }
 
@@ -147,6 +172,9 @@ int main(int argc, char** argv) {
   clock_gettime(CLOCK_MONOTONIC, &t0);
   build_content(&state, &arguments.argc, arguments.argv.data());
   state.row_index = build_row_index(state.segments, state.paper_pixel);
+  double far_rows_cpu = cpu_seconds();
+  add_far_rows(&state);
+  far_rows_cpu = cpu_seconds() - far_rows_cpu;
   clock_gettime(CLOCK_MONOTONIC, &t1);
   double compile = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9 - 1.0;  // its sleep(1)
   long segments = segment_count(state);
@@ -175,10 +203,12 @@ int main(int argc, char** argv) {
 
   std::printf(
       "fps=%.1f client_ms_per_frame=%.3f server_ms_per_frame=%.3f client_cpu_percent=%.2f "
-      "compile_s=%.3f segments=%ld peak_kb=%ld bytes_per_segment=%.1f first_frame_s=%.3f\n",
+      "compile_s=%.3f segments=%ld peak_kb=%ld bytes_per_segment=%.1f first_frame_s=%.3f "
+      "rows=%lld far_spans_read=%llu far_rows_cpu_s=%.3f\n",
       frames / wall, 1000 * client / frames, 1000 * server_cpu / frames, 100 * client / wall,
       compile, segments, peak_kb(),
-      segments ? 1024.0 * static_cast<double>(after_kb - before_kb) / segments : 0.0, first_frame);
+      segments ? 1024.0 * static_cast<double>(after_kb - before_kb) / segments : 0.0, first_frame,
+      static_cast<long long>(last_row(state)), far_spans_read(state), far_rows_cpu);
   std::fflush(stdout);
   release_resources(&state);
   stop_x_server(&server);

@@ -16,6 +16,7 @@
 #include "app_state.h"
 #include "app/frame_loop.h"
 #include "content/source_intake.h"
+#include "render/draw_pass.h"
 #include "render/row_index.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
   start_app_on(server.display_name, args, &arguments, &state);
   build_content(&state, &arguments.argc, arguments.argv.data());
   state.row_index = build_row_index(state.segments, state.paper_pixel);
+  add_far_rows(&state);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
 
   XtAppContext app = state.app_context;

@@ -7,7 +7,9 @@
 # computed (the floor of the program's share). Also compile time, segments,
 # peak memory, bytes per segment and the time to the first frame for the
 # large texts, CPU use when idle, and the frame rate and CPU use when frames
-# are paced (bench/pacing.sh). Writes docs/performance.md.
+# are paced (bench/pacing.sh), and noblur and fill deep in long texts with
+# a plot of the cost of a frame against the position (bench/far_rows.sh;
+# BASE_BUILD=dir adds an earlier build's figures). Writes docs/performance.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
@@ -80,6 +82,9 @@ large=$(measure blur 300 10 "$work/listing-20000.txt")
 huge=$(measure blur 300 10 "$work/listing-100000.txt")
 idle=$(measure idle 300 30 "$work/listing-2000.txt")
 pacing=$(bash bench/pacing.sh)
+# Noblur and fill deep in long texts; BASE_BUILD adds an earlier version's
+# figures (bench/far_rows.sh).
+far_rows=$(LISTINGS=$work bash bench/far_rows.sh ${BASE_BUILD:+"$BASE_BUILD"})
 
 {
   echo "# Performance"
@@ -115,6 +120,15 @@ pacing=$(bash bench/pacing.sh)
   echo "10 seconds a row, CPU over the wall-clock time):"
   echo
   printf '%s\n' "$pacing"
+  echo
+  echo "## Noblur and fill deep in long texts"
+  echo
+  echo "Far screen rows that hold 256 source rows or more are resolved into their"
+  echo "pixels (\`bench/far_rows.sh\`, frames unpaced, CPU per frame):"
+  echo
+  printf '%s\n' "$far_rows"
+  echo
+  echo "![CPU per frame against the position](images/frame-cost.png)"
   if [ -n "$history" ]; then
     echo
     printf '%s\n' "$history"

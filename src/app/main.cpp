@@ -13,6 +13,7 @@
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
 //   build_row_index       the list's rows, for the draw passes
+//   add_far_rows          far rows' ink, for noblur and fill
 //   frame_step            handed to the toolkit as its work procedure
 // The process ends only in quit_program().
 #include "app_state.h"
@@ -21,6 +22,7 @@
 #include "app/events.h"
 #include "app/frame_loop.h"
 #include "content/source_intake.h"
+#include "render/draw_pass.h"
 #include "render/row_index.h"
 
 int main(int argc, char** argv) {
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
   state.row_index = build_row_index(state.segments, state.paper_pixel);
+  add_far_rows(&state);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
   XtAppMainLoop(state.app_context);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "content/display_list.h"
+#include "render/far_rows.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel) {
 }
 
 void free_row_index(RowIndex* index) {
+  if (index) free_far_rows(index->far_rows);
   delete index;
 }
 

@@ -14,6 +14,8 @@
 #include "render/draw_step.h"
 #include "render/projection.h"
 
+struct FarRows;
+
 // The consecutive segments that all begin in one source row: it ends with
 // the segment that moves the pen to another row (or with the list).
 struct RowSpan {
@@ -32,6 +34,7 @@ struct RowIndex {
   std::int64_t lowest_row;            // rows above row 0 come from negative advances
   std::vector<std::uint32_t> frame;   // the spans of the frame being drawn; kept, so
                                       // that a frame allocates nothing once warm
+  FarRows* far_rows = nullptr;        // owned; noblur and fill only (far_rows.h)
 };
 
 // Null only when the list has more spans than the index counts; the passes

@@ -12,19 +12,18 @@ static_assert(sizeof(ScreenPoint) == sizeof(XPoint));
 
 constexpr int kXlibBatch = 1024;
 
-// Consecutive points, and consecutive lines, in one GC go to Xlib in one
-// call: Xlib joins such primitives into one request anyway, and a call per
-// primitive (each takes the display lock) costs the client more than the
-// server spends drawing it. Anything else first sends what is pending, so
-// that the primitives reach the server in the walk's order.
+// Points and lines in one GC go to Xlib in batches: a call per primitive
+// (each takes the display lock and may make a request of its own) costs the
+// client more than the server spends drawing it. Primitives in one GC all
+// paint its one colour over what lies beneath, so their order among
+// themselves changes no pixel: points and lines gather in two batches until
+// the GC changes, and only then are both sent, so that what one pen drew
+// reaches the server before anything of the next.
 struct XlibSink {
-  enum class Batch { kNone, kPoints, kLines };
-
   Display* display;
   Drawable drawable;
   GC gc = nullptr;
-  Batch batch = Batch::kNone;
-  int count = 0;
+  int point_count = 0, line_count = 0;
   XPoint points[kXlibBatch];
   XSegment lines[kXlibBatch];
 
@@ -37,35 +36,33 @@ struct XlibSink {
     gc = pen->gc;
   }
   void point(int x, int y) {
-    start(Batch::kPoints);
-    points[count++] = {static_cast<short>(x), static_cast<short>(y)};
+    if (point_count == kXlibBatch) flush_points();
+    points[point_count++] = {static_cast<short>(x), static_cast<short>(y)};
   }
   void line(int x1, int y1, int x2, int y2) {
-    start(Batch::kLines);
-    lines[count++] = {static_cast<short>(x1), static_cast<short>(y1), static_cast<short>(x2),
-                      static_cast<short>(y2)};
+    if (line_count == kXlibBatch) flush_lines();
+    lines[line_count++] = {static_cast<short>(x1), static_cast<short>(y1), static_cast<short>(x2),
+                           static_cast<short>(y2)};
   }
   void polygon(const ScreenPoint* corners, int n) {
-    flush();
     XPoint xpoints[4];
     for (int i = 0; i < n; ++i) xpoints[i] = {corners[i].x, corners[i].y};
     XFillPolygon(display, drawable, gc, xpoints, n, Convex, CoordModeOrigin);
   }
   void rectangle(int x, int y, int width, int height) {
-    flush();
     XFillRectangle(display, drawable, gc, x, y, width, height);
   }
 
-  void start(Batch kind) {
-    if (batch != kind || count == kXlibBatch) {
-      flush();
-      batch = kind;
-    }
+  void flush_points() {
+    if (point_count) XDrawPoints(display, drawable, gc, points, point_count, CoordModeOrigin);
+    point_count = 0;
+  }
+  void flush_lines() {
+    if (line_count) XDrawSegments(display, drawable, gc, lines, line_count);
+    line_count = 0;
   }
   void flush() {
-    if (batch == Batch::kPoints) XDrawPoints(display, drawable, gc, points, count, CoordModeOrigin);
-    if (batch == Batch::kLines) XDrawSegments(display, drawable, gc, lines, count);
-    batch = Batch::kNone;
-    count = 0;
+    flush_lines();
+    flush_points();
   }
 };

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "content/display_list.h"
+#include "render/far_rows.h"
 #include "render/row_index.h"
 #include "render/walk.h"
 #include "support/hashing_sink.h"
+#include "support/raster_sink.h"
 
 namespace {
 
@@ -44,6 +46,40 @@ T take(const std::uint8_t*& data, std::size_t& size) {
   data += n;
   size -= n;
   return v;
+}
+
+// Noblur and fill with the far rows resolved leave the walk's pixels, for
+// the list with its row moves turned forward (a list whose rows step back
+// has no far rows), in a frame small enough to paint.
+void expect_far_rows_paint_the_walks_frame(Projection p, const SegmentList* list, Pen* ink,
+                                           Pen* paper) {
+  SegmentList* forward = new_segment_list();
+  SegmentCursor cursor = first_segment(list);
+  Segment g;
+  while (next_segment(&cursor, &g)) {
+    int down = g.advance_y < 0 ? -(g.advance_y + 1) : g.advance_y;
+    append_segment(forward, new_segment(g.length, g.pen == ink ? ink : paper, g.advance_x, down));
+  }
+  p.width = 1 + p.width % 300;
+  p.height = 1 + p.height % 300;
+  if (RowIndex* index = build_row_index(forward, paper->pixel)) {
+    for (Mode mode : {Mode::kNoblur, Mode::kFill}) {
+      FarRows* far = build_far_rows(*index, mode);
+      if (!far) std::abort();
+      RasterSink walked(p.width, p.height), resolved(p.width, p.height);
+      if (mode == Mode::kFill) {
+        walk_ink_runs<Mode::kFill>(p, *index, walked);
+        draw_far_frame<Mode::kFill>(p, *index, far, resolved);
+      } else {
+        walk_ink_runs<Mode::kNoblur>(p, *index, walked);
+        draw_far_frame<Mode::kNoblur>(p, *index, far, resolved);
+      }
+      if (!(walked == resolved)) std::abort();
+      free_far_rows(far);
+    }
+    free_row_index(index);
+  }
+  free_segment_list(forward);
 }
 
 }  // namespace
@@ -103,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     free_row_index(index);
   }
+  expect_far_rows_paint_the_walks_frame(p, list, &ink, &paper);
   free_segment_list(list);
   return 0;
 }

@@ -2,8 +2,9 @@
 # Whole runs of the program under valgrind memcheck, against a private Xvfb
 # with a window manager, ending in each of the three ways: -quit, the q key,
 # and the window manager's close request. The material is argument text, a
-# text file, an XPM picture and standard input; in a UTF-8 locale also text
-# in other scripts, with the default font and with an outline face. Any
+# text file, an XPM picture and standard input; noblur and fill also far
+# behind the material, where far rows are resolved; in a UTF-8 locale also
+# text in other scripts, with the default font and with an outline face. Any
 # invalid access, use of an uninitialised value, or definite or indirect
 # leak fails the run; the font, which the program keeps on purpose, is
 # still reachable and so is no leak.
@@ -82,6 +83,13 @@ status=0
 wait "$pid" || status=$?
 check close "$status"
 
+# Noblur and fill far behind the material, where wide line spaces put
+# hundreds of source rows on each far screen row: their rows are resolved.
+for mode in -noblur -fill; do
+  status=0
+  memcheck "far$mode" -quit "$mode" -st 40000 -ly 10 -sp 400 || status=$?
+  check "far$mode" "$status"
+done
 # A UTF-8 locale: characters of other scripts from the fallback fonts, then
 # an antialiased face with its own fallback.
 material+=("Привет, Ελληνικά, 日本語 ✓")

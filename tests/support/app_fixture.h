@@ -44,6 +44,16 @@ struct AppFixture : testing::Test {
     start_app_on(server.display_name, args, &arguments, &state);
   }
 
+  // Draws one frame as frame_step does, without showing it, and reads it
+  // back; the caller destroys the image.
+  XImage* frame(void (*pass)(AppState*)) {
+    XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
+                   state.height);
+    pass(&state);
+    return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
+                     ZPixmap);
+  }
+
   void pump() {
     XSync(state.display, False);
     while (XtAppPending(state.app_context)) XtAppProcessEvent(state.app_context, XtIMAll);

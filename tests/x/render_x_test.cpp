@@ -28,14 +28,6 @@ struct RenderX : AppFixture {
     Pen* pen = pen_for_pixel(&state, ink ? state.ink_pixel : state.paper_pixel);
     append_segment(state.segments, new_segment(length, pen, advance_x, advance_y));
   }
-  // Draws one frame as frame_step does, without showing it.
-  XImage* frame(void (*pass)(AppState*)) {
-    XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
-                   state.height);
-    pass(&state);
-    return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
-                     ZPixmap);
-  }
   std::vector<int> ink_rows_at(XImage* image, int x) {
     std::vector<int> rows;
     for (int y = 0; y < state.height; ++y) {
