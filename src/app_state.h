@@ -8,8 +8,10 @@
 
 #include <X11/Intrinsic.h>
 
+struct Desktop;
 struct GlyphTable;
 struct PenCache;
+struct RowExtents;
 struct RowIndex;
 struct SegmentList;
 
@@ -69,8 +71,10 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;   // by code point, only while build_content runs
-  RowIndex* row_index;  // the display list by source row, for the draw passes
+  GlyphTable* glyphs;      // by code point, only while build_content runs
+  RowIndex* row_index;     // the display list by source row, for the draw passes
+  Desktop* desktop;        // root mode on the root window itself, else null
+  RowExtents* drawn_rows;  // where a draw pass notes what it draws; null: not noted
 };
 
 // The defaults of every setting; no other field is touched.

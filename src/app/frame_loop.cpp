@@ -6,16 +6,14 @@
 // or a resize is handled at once and shows in the next frame.
 #include "app/frame_loop.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/frame_pacing.h"
 #include "app/keys.h"
+#include "app/signals.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
 #include "render/row_index.h"
@@ -34,16 +32,18 @@ std::int64_t monotonic_ns() {
   return now.tv_sec * kNsPerSecond + now.tv_nsec;
 }
 
-// Sleeps the whole count, also past one second; nothing for 0 or less.
+// Sleeps the whole count, also past one second; nothing for 0 or less. A
+// quitting signal ends the sleep at once.
 void sleep_usec(long usec) {
   if (usec <= 0) return;
-  timespec rest{usec / 1000000, (usec % 1000000) * 1000};
-  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  std::int64_t end = monotonic_ns() + usec * kNsPerUsec;
+  for (std::int64_t now = monotonic_ns(); now < end && !quit_requested(); now = monotonic_ns()) {
+    wait_unless_quit(-1, end - now);
   }
 }
 
-void draw_frame(AppState* s) {
-  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+// The draw pass of the mode, into frame_pixmap at width x height.
+void run_draw_pass(AppState* s) {
   switch (s->draw_mode) {
     case kDrawNoblur:
       draw_noblur(s);
@@ -55,6 +55,15 @@ void draw_frame(AppState* s) {
       draw_fill(s);
       break;
   }
+}
+
+void draw_frame(AppState* s) {
+  if (s->desktop) {
+    draw_desktop_frame(s, run_draw_pass);
+    return;
+  }
+  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+  run_draw_pass(s);
   XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
   XClearWindow(s->display, s->view_window);
   XFlush(s->display);
@@ -66,10 +75,8 @@ bool frame_time_reached(AppState* s) {
   for (;;) {
     std::int64_t wait = frame_wait_ns(s->frame_period_ns, s->frame_deadline_ns, monotonic_ns());
     if (wait <= 0) return true;
-    if (XtAppPending(s->app_context)) return false;
-    pollfd connection{ConnectionNumber(s->display), POLLIN, 0};
-    timespec rest{wait / kNsPerSecond, wait % kNsPerSecond};
-    if (ppoll(&connection, 1, &rest, nullptr) > 0) return false;
+    if (quit_requested() || XtAppPending(s->app_context)) return false;
+    if (wait_unless_quit(ConnectionNumber(s->display), wait)) return false;
   }
 }
 
@@ -77,6 +84,8 @@ bool frame_time_reached(AppState* s) {
 
 Boolean frame_step(XtPointer client_data) {
   auto* s = static_cast<AppState*>(client_data);
+  if (quit_requested()) quit_program(s);
+  if (s->desktop) follow_screen_changes(s, monotonic_ns());
   if (s->redraw) {
     // A still picture is drawn at once, for a key or a resize.
     if (s->scroll_step != 0 && !frame_time_reached(s)) return False;
@@ -90,7 +99,7 @@ Boolean frame_step(XtPointer client_data) {
   } else {
     sleep_usec(kIdleSleepUsec);
     if (s->root_mode == 1) {
-      sleep(kRootIdleSleepSec);
+      sleep_usec(kRootIdleSleepSec * 1000000L);
       s->redraw = 1;
     }
   }
@@ -107,6 +116,8 @@ Boolean frame_step(XtPointer client_data) {
 }
 
 void quit_program(AppState* state) {
+  // -quit leaves its frame on the desktop; any other end, what was there.
+  if (state->desktop) leave_desktop(state, state->quit_after_draw == 1);
   release_resources(state);
   std::exit(0);
 }
@@ -122,6 +133,7 @@ void release_resources(AppState* state) {
   XFreeGC(s->display, s->ink_gc);
   XFreeGC(s->display, s->paper_gc);
   XFreeGC(s->display, s->copy_gc);
+  free_desktop(s);
   XFreePixmap(s->display, s->frame_pixmap);
   if (s->icon_pixmap != None) XFreePixmap(s->display, s->icon_pixmap);
   XtUnmanageChild(s->canvas);

@@ -9,17 +9,21 @@
 //   setup_display         display, canvas, windows, frame pixmap, font
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
+//   setup_desktop         monitors and wallpaper (root mode on the root)
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
+//   setup_signals         TERM, INT and HUP end the program cleanly
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
 //   build_row_index       the list's rows, for the draw passes
 //   frame_step            handed to the toolkit as its work procedure
 // The process ends only in quit_program().
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
 #include "app/frame_loop.h"
+#include "app/signals.h"
 #include "content/source_intake.h"
 #include "render/row_index.h"
 
@@ -29,7 +33,9 @@ int main(int argc, char** argv) {
   setup_display(&state);
   create_gcs(&state);
   setup_window_manager(&state);
+  setup_desktop(&state);
   setup_frame_pacing(&state);
+  setup_signals();
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
   state.row_index = build_row_index(state.segments, state.paper_pixel);
