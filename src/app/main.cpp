@@ -5,17 +5,18 @@
 // speed, the position and the projection.
 //
 // Start-up, in order:
+//   setup_signals         TERM, INT and HUP end the program cleanly
 //   init_application      defaults, own options, the toolkit
 //   setup_display         display, canvas, windows, frame pixmap, font
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
 //   setup_desktop         monitors and wallpaper (root mode on the root)
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
-//   setup_signals         TERM, INT and HUP end the program cleanly
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
 //   build_row_index       the list's rows, for the draw passes
-//   frame_step            handed to the toolkit as its work procedure
+//   frame_step            handed to the toolkit as its work procedure, with
+//                         the signals held for its waits
 // The process ends only in quit_program().
 #include "app_state.h"
 #include "app/desktop_background.h"
@@ -28,6 +29,7 @@
 #include "render/row_index.h"
 
 int main(int argc, char** argv) {
+  setup_signals();
   AppState state{};
   init_application(&state, &argc, argv);
   setup_display(&state);
@@ -35,10 +37,10 @@ int main(int argc, char** argv) {
   setup_window_manager(&state);
   setup_desktop(&state);
   setup_frame_pacing(&state);
-  setup_signals();
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
   state.row_index = build_row_index(state.segments, state.paper_pixel);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
+  hold_quit_signals();
   XtAppMainLoop(state.app_context);
 }

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <ctime>
 
@@ -12,28 +13,39 @@ constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // Written by the handler, read by the frame loop.
 volatile sig_atomic_t quit_signal = 0;
+volatile sig_atomic_t frame_loop_started = 0;
 // The signal mask while waiting: the program's own, the three unblocked.
 sigset_t wait_mask;
 bool signals_set_up = false;
 
 void note_quit_signal(int signal_number) {
+  if (!frame_loop_started) _exit(0);
   quit_signal = signal_number;
+}
+
+sigset_t quit_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal_number : kQuitSignals) sigaddset(&set, signal_number);
+  return set;
 }
 
 }  // namespace
 
 void setup_signals() {
-  sigset_t quit_signals;
-  sigemptyset(&quit_signals);
-  for (int signal_number : kQuitSignals) sigaddset(&quit_signals, signal_number);
   struct sigaction action {};
   action.sa_handler = note_quit_signal;
-  action.sa_mask = quit_signals;
-  action.sa_flags = 0;  // no SA_RESTART: the wait returns
+  action.sa_mask = quit_signals();
+  action.sa_flags = 0;  // no SA_RESTART: a wait returns
   for (int signal_number : kQuitSignals) sigaction(signal_number, &action, nullptr);
-  sigprocmask(SIG_BLOCK, &quit_signals, &wait_mask);
+}
+
+void hold_quit_signals() {
+  sigset_t held = quit_signals();
+  sigprocmask(SIG_BLOCK, &held, &wait_mask);
   for (int signal_number : kQuitSignals) sigdelset(&wait_mask, signal_number);
   signals_set_up = true;
+  frame_loop_started = 1;
 }
 
 bool quit_requested() {
