@@ -17,6 +17,9 @@ packages=(
   x11-xserver-utils imagemagick xrestop
   # the screen saver that runs the program as one of its hacks
   xscreensaver
+  # compositing managers, a wallpaper setter and the server's resource
+  # counts for the tests of root mode on a desktop
+  picom xcompmgr hsetroot xrestop
   # leak checks and sanitizer runtime
   valgrind
   # the manual page, the desktop entry, the bash completion and the Debian
