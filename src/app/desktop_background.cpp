@@ -1,3 +1,6 @@
+// Root mode on the root window itself: floors per monitor, painting only
+// what changed, two published pixmaps in turn, and what is left behind on
+// leaving. See desktop_background.h for the whole picture.
 #include "app/desktop_background.h"
 
 #include <X11/StringDefs.h>
@@ -207,7 +210,7 @@ void keep_wallpaper(AppState* s) {
   }
   XSync(s->display, False);  // the frame is whole before the copy is made
   Window root = s->root_window;
-  if (d->earlier_esetroot != None && d->earlier_esetroot == d->earlier_xrootpmap) {
+  if (d->earlier_esetroot == d->earlier_xrootpmap && pixmap_exists(keeper, d->earlier_esetroot)) {
     without_fatal_errors(keeper, [&] { XKillClient(keeper, d->earlier_esetroot); });
   }
   Pixmap kept = XCreatePixmap(keeper, root, s->width, s->height, s->depth);

@@ -3,7 +3,10 @@
 // before the call's advance, so the first frame shows the start position.
 // While the picture moves, each frame also waits for its deadline (see
 // frame_pacing.h), watching the display connection meanwhile so that a key
-// or a resize is handled at once and shows in the next frame.
+// or a resize is handled at once and shows in the next frame. On the desktop
+// (root mode on the root window itself) frames are drawn, shown and
+// published by desktop_background.cpp. A quitting signal (signals.h) cuts
+// every sleep and wait short and ends the program at the next call.
 #include "app/frame_loop.h"
 
 #include <cstdlib>
@@ -22,6 +25,7 @@ namespace {
 
 constexpr long kIdleSleepUsec = 100000;    // an idle window call
 constexpr unsigned kRootIdleSleepSec = 5;  // more per idle call in root mode
+constexpr long kScreenCheckUsec = 500000;  // a desktop's screen, while idle
 constexpr long kFrameSleepUsec = 100;      // every call
 constexpr std::int64_t kNsPerSecond = 1000000000;
 constexpr std::int64_t kNsPerUsec = 1000;
@@ -69,6 +73,20 @@ void draw_frame(AppState* s) {
   XFlush(s->display);
 }
 
+// Root mode's long idle sleep. On the desktop the screen is looked at every
+// half second meanwhile, so that a new size or layout shows within a second.
+void root_idle_sleep(AppState* s) {
+  if (!s->desktop) {
+    sleep_usec(kRootIdleSleepSec * 1000000L);
+    return;
+  }
+  for (long slept = 0; slept < kRootIdleSleepSec * 1000000L && !s->redraw && !quit_requested();
+       slept += kScreenCheckUsec) {
+    sleep_usec(kScreenCheckUsec);
+    follow_screen_changes(s, monotonic_ns());
+  }
+}
+
 // Waits until the frame's deadline. False when events came first: the
 // toolkit handles them and calls again, and the wait goes on from there.
 bool frame_time_reached(AppState* s) {
@@ -99,7 +117,7 @@ Boolean frame_step(XtPointer client_data) {
   } else {
     sleep_usec(kIdleSleepUsec);
     if (s->root_mode == 1) {
-      sleep_usec(kRootIdleSleepSec * 1000000L);
+      root_idle_sleep(s);
       s->redraw = 1;
     }
   }

@@ -1,3 +1,5 @@
+// The floors of a root window with its monitors: which sizes, where each is
+// shown, which monitor paces.
 #include "app/monitor_layout.h"
 
 #include <algorithm>

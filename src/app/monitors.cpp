@@ -1,3 +1,5 @@
+// RandR 1.5 monitors and RandR's screen-change notifications, for root mode
+// on the desktop.
 #include "app/monitors.h"
 
 #include <X11/Intrinsic.h>

@@ -1,3 +1,5 @@
+// The quitting signals: a handler that notes them and the one wait of the
+// frame loop that they cut short.
 #include "app/signals.h"
 
 #include <poll.h>

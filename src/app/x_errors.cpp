@@ -1,3 +1,4 @@
+// The noting error handler of without_fatal_errors.
 #include "app/x_errors.h"
 
 bool x_request_failed = false;

@@ -1,3 +1,5 @@
+// Per-row extents of what a frame drew, and the bands of rows that cover
+// those of two frames.
 #include "render/dirty_rows.h"
 
 #include <algorithm>
