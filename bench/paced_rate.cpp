@@ -6,6 +6,8 @@
 //
 //   paced_rate SECONDS [options and material...]
 //
+// PACED_SCREEN=WIDTHxHEIGHT gives the Xvfb that screen instead of 1024x768.
+//
 // Prints one line of key=value pairs.
 #include <cstdio>
 #include <cstdlib>
@@ -55,7 +57,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
 
   XServer server;
-  if (!start_x_server(&server)) return 1;
+  std::vector<std::string> screen;
+  const char* size = std::getenv("PACED_SCREEN");
+  if (size && *size) screen = {"-screen", "0", std::string(size) + "x24"};
+  if (!start_x_server(&server, screen)) return 1;
   AppState state{};
   Arguments arguments;
   start_app_on(server.display_name, args, &arguments, &state);

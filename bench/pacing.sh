@@ -19,7 +19,7 @@ field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 row() {  # label, options...
   local label=$1 line
   shift
-  line=$("$build/bench/paced_rate" "$seconds" "$@" </dev/null | tail -n 1)
+  line=$(PACED_SCREEN=${screen:-} "$build/bench/paced_rate" "$seconds" "$@" </dev/null | tail -n 1)
   echo "$label: $line" >&2
   echo "| $label | $(field fps "$line") | $(field client_cpu_percent "$line") | $(field server_cpu_percent "$line") | $(field total_cpu_percent "$line") |"
 }
@@ -31,3 +31,10 @@ row "root window, defaults" -root
 row "window, \`*frameRate: 30\`" -xrm "*frameRate: 30"
 row "window, \`-wait 20000\`" -wait 20000
 row "window, \`*frameRate: 0\` (unpaced)" -xrm "*frameRate: 0"
+
+echo
+echo "| Root window, defaults, by screen size | Frames/s | Program % of a core | X server % of a core | Together |"
+echo "|---|---|---|---|---|"
+for screen in 1024x768 1920x1080 3840x2160; do
+  row "${screen/x/ x }" -root
+done

@@ -21,6 +21,9 @@ packages=(
   xscreensaver
   # the fonts that the tests of the fallback and the faceName face draw with
   fonts-dejavu-core fonts-unifont
+  # compositing managers, a wallpaper setter and the server's resource
+  # counts for the tests of root mode on a desktop
+  picom xcompmgr hsetroot xrestop
   # leak checks and sanitizer runtime
   valgrind
   # the manual page, the desktop entry, the bash completion and the Debian

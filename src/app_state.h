@@ -8,9 +8,11 @@
 
 #include <X11/Intrinsic.h>
 
+struct Desktop;
 struct FontFaces;
 struct GlyphTable;
 struct PenCache;
+struct RowExtents;
 struct RowIndex;
 struct SegmentList;
 
@@ -70,8 +72,10 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;   // by code point, only while build_content runs
-  RowIndex* row_index;  // the display list by source row, for the draw passes
+  GlyphTable* glyphs;      // by code point, only while build_content runs
+  RowIndex* row_index;     // the display list by source row, for the draw passes
+  Desktop* desktop;        // root mode on the root window itself, else null
+  RowExtents* drawn_rows;  // where a draw pass notes what it draws; null: not noted
 
   // Letters from outline fonts: the faceName face and the fallback.
   FontFaces* faces;      // null when unused; only until build_content ends

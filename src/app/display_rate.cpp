@@ -5,6 +5,7 @@
 #include <X11/StringDefs.h>
 
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/frame_pacing.h"
 #include "app/randr_rate.h"
 
@@ -20,11 +21,16 @@ XtResource pacing_resources[] = {
      nullptr},
 };
 
-// The refresh rate of the output under the centre of the view window, else
+// The refresh rate of the output under the centre of the view window (on the
+// desktop, of the monitor that paces), else
 // of the primary output, else the fallback of 60 frames per second.
 double display_refresh_rate(AppState* state) {
   AppState* s = state;
   int x = 0, y = 0;
+  if (s->desktop) {
+    desktop_pace_point(s, &x, &y);
+    return refresh_rate_at(s->display, s->root_window, x, y);
+  }
   Window child;
   XTranslateCoordinates(s->display, s->view_window, s->root_window, s->width / 2, s->height / 2, &x,
                         &y, &child);

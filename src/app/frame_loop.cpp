@@ -3,19 +3,20 @@
 // before the call's advance, so the first frame shows the start position.
 // While the picture moves, each frame also waits for its deadline (see
 // frame_pacing.h), watching the display connection meanwhile so that a key
-// or a resize is handled at once and shows in the next frame.
+// or a resize is handled at once and shows in the next frame. On the desktop
+// (root mode on the root window itself) frames are drawn, shown and
+// published by desktop_background.cpp. A quitting signal (signals.h) cuts
+// every sleep and wait short and ends the program at the next call.
 #include "app/frame_loop.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/frame_pacing.h"
 #include "app/keys.h"
+#include "app/signals.h"
 #include "content/display_list.h"
 #include "render/draw_pass.h"
 #include "render/row_index.h"
@@ -24,6 +25,7 @@ namespace {
 
 constexpr long kIdleSleepUsec = 100000;    // an idle window call
 constexpr unsigned kRootIdleSleepSec = 5;  // more per idle call in root mode
+constexpr long kScreenCheckUsec = 500000;  // a desktop's screen, while idle
 constexpr long kFrameSleepUsec = 100;      // every call
 constexpr std::int64_t kNsPerSecond = 1000000000;
 constexpr std::int64_t kNsPerUsec = 1000;
@@ -34,16 +36,18 @@ std::int64_t monotonic_ns() {
   return now.tv_sec * kNsPerSecond + now.tv_nsec;
 }
 
-// Sleeps the whole count, also past one second; nothing for 0 or less.
+// Sleeps the whole count, also past one second; nothing for 0 or less. A
+// quitting signal ends the sleep at once.
 void sleep_usec(long usec) {
   if (usec <= 0) return;
-  timespec rest{usec / 1000000, (usec % 1000000) * 1000};
-  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  std::int64_t end = monotonic_ns() + usec * kNsPerUsec;
+  for (std::int64_t now = monotonic_ns(); now < end && !quit_requested(); now = monotonic_ns()) {
+    wait_unless_quit(-1, end - now);
   }
 }
 
-void draw_frame(AppState* s) {
-  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+// The draw pass of the mode, into frame_pixmap at width x height.
+void run_draw_pass(AppState* s) {
   switch (s->draw_mode) {
     case kDrawNoblur:
       draw_noblur(s);
@@ -55,9 +59,32 @@ void draw_frame(AppState* s) {
       draw_fill(s);
       break;
   }
+}
+
+void draw_frame(AppState* s) {
+  if (s->desktop) {
+    draw_desktop_frame(s, run_draw_pass);
+    return;
+  }
+  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+  run_draw_pass(s);
   XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
   XClearWindow(s->display, s->view_window);
   XFlush(s->display);
+}
+
+// Root mode's long idle sleep. On the desktop the screen is looked at every
+// half second meanwhile, so that a new size or layout shows within a second.
+void root_idle_sleep(AppState* s) {
+  if (!s->desktop) {
+    sleep_usec(kRootIdleSleepSec * 1000000L);
+    return;
+  }
+  for (long slept = 0; slept < kRootIdleSleepSec * 1000000L && !s->redraw && !quit_requested();
+       slept += kScreenCheckUsec) {
+    sleep_usec(kScreenCheckUsec);
+    follow_screen_changes(s, monotonic_ns());
+  }
 }
 
 // Waits until the frame's deadline. False when events came first: the
@@ -66,10 +93,8 @@ bool frame_time_reached(AppState* s) {
   for (;;) {
     std::int64_t wait = frame_wait_ns(s->frame_period_ns, s->frame_deadline_ns, monotonic_ns());
     if (wait <= 0) return true;
-    if (XtAppPending(s->app_context)) return false;
-    pollfd connection{ConnectionNumber(s->display), POLLIN, 0};
-    timespec rest{wait / kNsPerSecond, wait % kNsPerSecond};
-    if (ppoll(&connection, 1, &rest, nullptr) > 0) return false;
+    if (quit_requested() || XtAppPending(s->app_context)) return false;
+    if (wait_unless_quit(ConnectionNumber(s->display), wait)) return false;
   }
 }
 
@@ -77,6 +102,8 @@ bool frame_time_reached(AppState* s) {
 
 Boolean frame_step(XtPointer client_data) {
   auto* s = static_cast<AppState*>(client_data);
+  if (quit_requested()) quit_program(s);
+  if (s->desktop) follow_screen_changes(s, monotonic_ns());
   if (s->redraw) {
     // A still picture is drawn at once, for a key or a resize.
     if (s->scroll_step != 0 && !frame_time_reached(s)) return False;
@@ -90,7 +117,7 @@ Boolean frame_step(XtPointer client_data) {
   } else {
     sleep_usec(kIdleSleepUsec);
     if (s->root_mode == 1) {
-      sleep(kRootIdleSleepSec);
+      root_idle_sleep(s);
       s->redraw = 1;
     }
   }
@@ -107,6 +134,8 @@ Boolean frame_step(XtPointer client_data) {
 }
 
 void quit_program(AppState* state) {
+  // -quit leaves its frame on the desktop; any other end, what was there.
+  if (state->desktop) leave_desktop(state, state->quit_after_draw == 1);
   release_resources(state);
   std::exit(0);
 }
@@ -122,6 +151,7 @@ void release_resources(AppState* state) {
   XFreeGC(s->display, s->ink_gc);
   XFreeGC(s->display, s->paper_gc);
   XFreeGC(s->display, s->copy_gc);
+  free_desktop(s);
   XFreePixmap(s->display, s->frame_pixmap);
   if (s->icon_pixmap != None) XFreePixmap(s->display, s->icon_pixmap);
   XtUnmanageChild(s->canvas);

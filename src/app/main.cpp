@@ -5,37 +5,45 @@
 // speed, the position and the projection.
 //
 // Start-up, in order:
+//   setup_signals         TERM, INT and HUP end the program cleanly
 //   init_application      defaults, own options, the toolkit
 //   setup_display         display, canvas, windows, frame pixmap, font
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
+//   setup_desktop         monitors and wallpaper (root mode on the root)
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         the display list, with progress messages
 //   build_row_index       the list's rows, for the draw passes
 //   add_far_rows          far rows' ink, for noblur and fill
-//   frame_step            handed to the toolkit as its work procedure
+//   frame_step            handed to the toolkit as its work procedure, with
+//                         the signals held for its waits
 // The process ends only in quit_program().
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
 #include "app/frame_loop.h"
+#include "app/signals.h"
 #include "content/source_intake.h"
 #include "render/draw_pass.h"
 #include "render/row_index.h"
 
 int main(int argc, char** argv) {
+  setup_signals();
   AppState state{};
   init_application(&state, &argc, argv);
   setup_display(&state);
   create_gcs(&state);
   setup_window_manager(&state);
+  setup_desktop(&state);
   setup_frame_pacing(&state);
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
   state.row_index = build_row_index(state.segments, state.paper_pixel);
   add_far_rows(&state);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
+  hold_quit_signals();
   XtAppMainLoop(state.app_context);
 }

@@ -8,33 +8,12 @@
 #include <X11/Xatom.h>
 
 #include "app_state.h"
+#include "app/x_errors.h"
 
 namespace {
 
 constexpr unsigned long kLargestWindowId = 0xffffffffUL;  // ids are 32-bit on the wire
 constexpr char kScreenSaverVariable[] = "XSCREENSAVER_WINDOW";
-
-// Set by the error handler below while a request about a window that may
-// not exist is in flight; Xlib's handlers take no data of their own.
-bool request_failed = false;
-
-int note_error(Display*, XErrorEvent*) {
-  request_failed = true;
-  return 0;
-}
-
-// Runs `request`, then waits for the server's answer with errors noted
-// instead of ending the program. True when no error came.
-template <typename F>
-bool without_fatal_errors(Display* display, F request) {
-  XSync(display, False);
-  request_failed = false;
-  XErrorHandler previous = XSetErrorHandler(note_error);
-  request();
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  return !request_failed;
-}
 
 // The window named by `window`'s __SWM_VROOT property, None when it has none.
 Window virtual_root_of(Display* display, Window window, Atom vroot) {

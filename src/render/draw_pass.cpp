@@ -23,7 +23,7 @@ Projection projection_of(const AppState* s) {
 // resolve the deep far rows into their pixels when the index has their facts.
 template <Mode mode>
 void draw(AppState* s) {
-  XlibSink sink(s->display, s->frame_pixmap);
+  XlibSink sink(s->display, s->frame_pixmap, s->drawn_rows);
   Projection p = projection_of(s);
   RowIndex* index = s->row_index;
   if (!index || index->list != s->segments || index->paper_pixel != s->paper_pixel) {

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Whole runs of the program under valgrind memcheck, against a private Xvfb
 # with a window manager, ending in each of the three ways: -quit, the q key,
-# and the window manager's close request. The material is argument text, a
-# text file, an XPM picture and standard input; noblur and fill also far
-# behind the material, where far rows are resolved; in a UTF-8 locale also
-# text in other scripts, with the default font and with an outline face. Any
-# invalid access, use of an uninitialised value, or definite or indirect
-# leak fails the run; the font, which the program keeps on purpose, is
-# still reachable and so is no leak.
+# and the window manager's close request; and in root mode on two monitors,
+# -quit (which leaves a wallpaper behind) and SIGTERM. The material is
+# argument text, a text file, an XPM picture and standard input; noblur and
+# fill also far behind the material, where far rows are resolved; in a UTF-8
+# locale also text in other scripts, with the default font and with an
+# outline face. Any invalid access, use of an uninitialised value, or
+# definite or indirect leak fails the run; the font, which the program keeps
+# on purpose, is still reachable and so is no leak.
 set -euo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -82,6 +83,26 @@ wmctrl -c 'Valgrind close'
 status=0
 wait "$pid" || status=$?
 check close "$status"
+
+# Root mode on two monitors: a floor of each size, the wallpaper -quit
+# leaves, and the end by a signal, which puts the earlier wallpaper back.
+xrandr --setmonitor L 600/150x768/200+0+0 screen >/dev/null
+xrandr --setmonitor R 424/110x600/150+600+0 none >/dev/null
+status=0
+memcheck root-quit -root -quit || status=$?
+check root-quit "$status"
+
+wallpaper=$(xprop -root _XROOTPMAP_ID)
+memcheck root-signal -root & pid=$!
+for _ in $(seq 300); do
+  [ "$(xprop -root _XROOTPMAP_ID)" != "$wallpaper" ] && break
+  sleep 0.1
+done
+sleep 1
+kill -TERM "$(pgrep -P "$pid")"  # valgrind, under the subshell of memcheck
+status=0
+wait "$pid" || status=$?
+check root-signal "$status"
 
 # Noblur and fill far behind the material, where wide line spaces put
 # hundreds of source rows on each far screen row: their rows are resolved.

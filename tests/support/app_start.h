@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app_state.h"
+#include "app/desktop_background.h"
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
@@ -29,6 +30,7 @@ inline void start_app_on(const std::string& display_name, const std::vector<std:
   setup_display(state);
   create_gcs(state);
   setup_window_manager(state);
+  setup_desktop(state);
   setup_frame_pacing(state);
   add_event_handlers(state);
 }

@@ -120,6 +120,14 @@ TEST_F(RootTargetRun, TheWindowHandedOverGetsTheFrameAndTheRootStaysAsItWas) {
   EXPECT_LT(ink(d, vroot, 1024, 768), 1024 * 768 / 2);
   XUnmapWindow(d, vroot);
   EXPECT_EQ(ink(d, root, 1024, 768), root_before);
+
+  // Windows of their own: no wallpaper property names their frames.
+  int count = 0;
+  Atom* properties = XListProperties(d, root, &count);
+  for (int i = 0; i < count; ++i) {
+    EXPECT_NE(properties[i], XInternAtom(d, "_XROOTPMAP_ID", False));
+  }
+  if (properties) XFree(properties);
 }
 
 TEST_F(RootTargetRun, AVariableThatNamesNoWindowEndsAtOnceWithStatusOne) {

@@ -1,0 +1,125 @@
+// Root mode on a desktop of several monitors, in the test's own process:
+// each frame, painted only where frames drew, must hold exactly the pixels
+// of a full repaint of every monitor's floor, with paper around them,
+// whatever the mode, through jumps of the position and screen changes.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/desktop_background.h"
+#include "content/source_intake.h"
+#include "render/draw_pass.h"
+#include "render/row_index.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+struct Area {
+  int x, y, width, height;
+};
+
+void run(const std::string& command) {
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+struct DesktopFrames : AppFixture {
+  void SetUp() override { ASSERT_TRUE(start_x_server(&server, {"-screen", "0", "1600x600x24"})); }
+
+  // The root as a full repaint would leave it: paper, and on each monitor a
+  // floor of its size drawn at `position`.
+  XImage* full_repaint(const std::vector<Area>& monitors, std::int64_t position) {
+    Display* d = state.display;
+    Pixmap whole = XCreatePixmap(d, state.root_window, state.width, state.height, state.depth);
+    XFillRectangle(d, whole, state.paper_gc, 0, 0, state.width, state.height);
+    for (const Area& m : monitors) {
+      AppState view = state;
+      view.desktop = nullptr;
+      view.drawn_rows = nullptr;
+      view.position = position;
+      view.width = m.width;
+      view.height = m.height;
+      view.frame_pixmap = XCreatePixmap(d, state.root_window, m.width, m.height, state.depth);
+      XFillRectangle(d, view.frame_pixmap, state.paper_gc, 0, 0, m.width, m.height);
+      if (state.draw_mode == kDrawNoblur) draw_noblur(&view);
+      if (state.draw_mode == kDrawBlur) draw_blur(&view);
+      if (state.draw_mode == kDrawFill) draw_fill(&view);
+      XCopyArea(d, view.frame_pixmap, whole, state.copy_gc, 0, 0, m.width, m.height, m.x, m.y);
+      XFreePixmap(d, view.frame_pixmap);
+    }
+    XImage* image = XGetImage(d, whole, 0, 0, state.width, state.height, AllPlanes, ZPixmap);
+    XFreePixmap(d, whole);
+    return image;
+  }
+
+  // Draws frames from `position`, taking each from frame_step and comparing
+  // it with a full repaint; the position jumps now and then.
+  void fly_and_compare(const std::vector<Area>& monitors, int frames, std::int64_t position) {
+    const std::int64_t jumps[] = {0, 1, 1, 2, 40, -300, 1, 7000, 1, 1, -7000, 3};
+    for (int i = 0; i < frames; ++i) {
+      state.position = position + jumps[i % 12];
+      state.draw_mode = (i / 4) % 3;
+      std::int64_t drawn = state.position;
+      state.redraw = 1;
+      frame_step(&state);
+      XImage* shown = XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height,
+                                AllPlanes, ZPixmap);
+      XImage* expected = full_repaint(monitors, drawn);
+      ASSERT_EQ(std::memcmp(shown->data, expected->data,
+                            static_cast<size_t>(shown->bytes_per_line) * shown->height),
+                0)
+          << "frame " << i << " at row " << drawn << " in mode " << state.draw_mode;
+      XDestroyImage(shown);
+      XDestroyImage(expected);
+      position = state.position;
+    }
+  }
+};
+
+TEST_F(DesktopFrames, PartialPaintsEqualFullRepaintsOnEveryMonitorThroughScreenChanges) {
+  run("xrandr --setmonitor L 800/200x600/150+0+0 screen");
+  run("xrandr --setmonitor R 600/150x500/120+900+50 none");
+  start_app({"-root", "-xrm", "*frameRate: 0", "-start", "900"});
+  build_content(&state, &argc, argv.data());
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
+  ASSERT_NE(state.desktop, nullptr);
+  ASSERT_EQ(state.desktop->floors.size(), 2u);
+
+  fly_and_compare({{0, 0, 800, 600}, {900, 50, 600, 500}}, 24, 900);
+
+  // Two equal monitors: one floor, shown twice.
+  run("xrandr --delmonitor R");
+  run("xrandr --setmonitor R 800/200x600/150+800+0 none");
+  sleep_seconds(0.6);  // setting a monitor sends no notification
+  pump();
+  fly_and_compare({{0, 0, 800, 600}, {800, 0, 800, 600}}, 12, 400);
+  EXPECT_EQ(state.desktop->floors.size(), 1u);
+
+  // A smaller screen: the notification comes at once, and R is cut.
+  run("xrandr --newmode 1000x600 48.00 1000 1040 1136 1272 600 603 613 630");
+  run("xrandr --addmode screen 1000x600");
+  run("xrandr --output screen --mode 1000x600 --fb 1000x600");
+  pump();
+  fly_and_compare({{0, 0, 800, 600}, {800, 0, 200, 600}}, 12, 500);
+  EXPECT_EQ(state.width, 1000);
+
+  // One monitor left: one floor over the whole root.
+  run("xrandr --delmonitor R");
+  sleep_seconds(0.6);
+  pump();
+  fly_and_compare({{0, 0, 1000, 600}}, 12, 600);
+  EXPECT_TRUE(state.desktop->layout.whole_root);
+}
+
+TEST_F(DesktopFrames, SpanMonitorsKeepsOneFloorAcrossTheRoot) {
+  run("xrandr --setmonitor L 800/200x600/150+0+0 screen");
+  run("xrandr --setmonitor R 800/200x600/150+800+0 none");
+  start_app({"-root", "-xrm", "*spanMonitors: true", "-xrm", "*frameRate: 0", "-start", "300"});
+  build_content(&state, &argc, argv.data());
+  state.row_index = build_row_index(state.segments, state.paper_pixel);
+  fly_and_compare({{0, 0, 1600, 600}}, 12, 300);
+}
+
+}  // namespace
