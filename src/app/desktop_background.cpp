@@ -115,8 +115,8 @@ void take_layout(AppState* s, const MonitorLayout& layout) {
 }
 
 void fill_bands(AppState* s, Drawable target, const std::vector<PixelBand>& bands) {
-  std::vector<XRectangle> rectangles;
-  rectangles.reserve(bands.size());
+  std::vector<XRectangle>& rectangles = s->desktop->rectangles;  // kept: no allocation per frame
+  rectangles.clear();
   for (const PixelBand& b : bands) {
     rectangles.push_back({static_cast<short>(b.x), static_cast<short>(b.y),
                           static_cast<unsigned short>(b.width),

@@ -52,6 +52,7 @@ struct Desktop {
   std::int64_t next_check_ns;   // when to ask for the monitors again
   RowExtents drawn;             // scratch: what the floor drawn now draws
   std::vector<PixelBand> bands;
+  std::vector<XRectangle> rectangles;  // scratch: the bands as one fill request
 };
 
 // In root mode on the real root window: reads spanMonitors and the earlier

@@ -18,7 +18,6 @@ volatile sig_atomic_t quit_signal = 0;
 volatile sig_atomic_t frame_loop_started = 0;
 // The signal mask while waiting: the program's own, the three unblocked.
 sigset_t wait_mask;
-bool signals_set_up = false;
 
 void note_quit_signal(int signal_number) {
   if (!frame_loop_started) _exit(0);
@@ -46,7 +45,6 @@ void hold_quit_signals() {
   sigset_t held = quit_signals();
   sigprocmask(SIG_BLOCK, &held, &wait_mask);
   for (int signal_number : kQuitSignals) sigdelset(&wait_mask, signal_number);
-  signals_set_up = true;
   frame_loop_started = 1;
 }
 
@@ -60,6 +58,6 @@ bool wait_unless_quit(int fd, std::int64_t ns) {
   timespec rest{static_cast<time_t>(ns / kNsPerSecond), static_cast<long>(ns % kNsPerSecond)};
   pollfd connection{fd, POLLIN, 0};
   int ready = ppoll(fd >= 0 ? &connection : nullptr, fd >= 0 ? 1 : 0, &rest,
-                    signals_set_up ? &wait_mask : nullptr);
+                    frame_loop_started ? &wait_mask : nullptr);
   return ready > 0;
 }

@@ -14,6 +14,7 @@
 #include <X11/Xutil.h>
 
 #include "app_state.h"
+#include "content/core_font.h"
 #include "content/font_faces.h"
 #include "content/glyph_levels.h"
 
@@ -22,11 +23,6 @@ namespace {
 constexpr int kMaxRunLength = UINT8_MAX;  // what Run::length holds
 constexpr int kDrawChunk = 256;           // characters per drawing call
 constexpr unsigned kLastByte = 0xff;
-constexpr unsigned kLastOfPlane = 0xffff;  // the Basic Multilingual Plane
-
-bool two_byte_font(const XFontStruct* font) {
-  return font->min_byte1 != 0 || font->max_byte1 != 0;
-}
 
 // A single-byte font whose default character lies beyond a byte is asked
 // in 16 bits too; for such a font byte1 0 is the same character.
@@ -88,8 +84,8 @@ void free_runs(Run* run) {
 }  // namespace
 
 unsigned font_index(const XFontStruct* font, char32_t code_point) {
-  unsigned last = two_byte_font(font) ? kLastOfPlane : kLastByte;
-  return code_point <= last ? static_cast<unsigned>(code_point) : font->default_char;
+  return code_point <= last_indexed_code_point(font) ? static_cast<unsigned>(code_point)
+                                                     : font->default_char;
 }
 
 int char_width(const XFontStruct* font, char32_t code_point) {
