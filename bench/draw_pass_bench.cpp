@@ -63,7 +63,7 @@ long visited_segments(const SegmentList* list, std::int64_t position) {
   return count;
 }
 
-template <Mode mode>
+template <DrawMode mode>
 void BM_Walk(benchmark::State& state) {
   Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
   SegmentList* list = new_segment_list();
@@ -109,16 +109,17 @@ XFrame* x_frame() {
   return frame;
 }
 
-void BM_Pass(benchmark::State& state, void (*pass)(AppState*)) {
+void BM_Pass(benchmark::State& state, DrawMode mode) {
   XFrame* f = x_frame();
   if (!f) {
     state.SkipWithError("no Xvfb");
     return;
   }
   f->state.position = state.range(0);
+  f->state.draw_mode = mode;
   for (auto _ : state) {
     XFillRectangle(f->state.display, f->state.frame_pixmap, f->state.paper_gc, 0, 0, 640, 480);
-    pass(&f->state);
+    draw_pass(&f->state, {f->state.frame_pixmap, 640, 480, nullptr});
     XSync(f->state.display, False);  // the server's share counts too
   }
   long visited = visited_segments(f->state.segments, f->state.position);
@@ -134,7 +135,7 @@ void positions(benchmark::internal::Benchmark* b) {
 
 // Each mode through the row index, without a server; blur with its search
 // for the rows that draw.
-template <Mode mode>
+template <DrawMode mode>
 void BM_Indexed(benchmark::State& state) {
   Pen ink{nullptr, 1, nullptr, nullptr}, paper{nullptr, 0, nullptr, nullptr};
   SegmentList* list = new_segment_list();
@@ -143,7 +144,7 @@ void BM_Indexed(benchmark::State& state) {
   Projection p{640, 480, 320, 320, 100, state.range(0)};
   CountingSink sink;
   for (auto _ : state) {
-    if constexpr (mode == Mode::kBlur) {
+    if constexpr (mode == kDrawBlur) {
       blur_spans(p, *index, &index->frame);
       walk_blur_spans(p, *index, index->frame, sink);
     } else {
@@ -159,15 +160,15 @@ void BM_Indexed(benchmark::State& state) {
   free_segment_list(list);
 }
 
-BENCHMARK(BM_Walk<Mode::kBlur>)->Apply(positions);
-BENCHMARK(BM_Indexed<Mode::kBlur>)->Apply(positions);
-BENCHMARK(BM_Walk<Mode::kNoblur>)->Apply(positions);
-BENCHMARK(BM_Indexed<Mode::kNoblur>)->Apply(positions);
-BENCHMARK(BM_Walk<Mode::kFill>)->Apply(positions);
-BENCHMARK(BM_Indexed<Mode::kFill>)->Apply(positions);
-BENCHMARK_CAPTURE(BM_Pass, blur, draw_blur)->Apply(positions);
-BENCHMARK_CAPTURE(BM_Pass, noblur, draw_noblur)->Apply(positions);
-BENCHMARK_CAPTURE(BM_Pass, fill, draw_fill)->Apply(positions);
+BENCHMARK(BM_Walk<kDrawBlur>)->Apply(positions);
+BENCHMARK(BM_Indexed<kDrawBlur>)->Apply(positions);
+BENCHMARK(BM_Walk<kDrawNoblur>)->Apply(positions);
+BENCHMARK(BM_Indexed<kDrawNoblur>)->Apply(positions);
+BENCHMARK(BM_Walk<kDrawFill>)->Apply(positions);
+BENCHMARK(BM_Indexed<kDrawFill>)->Apply(positions);
+BENCHMARK_CAPTURE(BM_Pass, blur, kDrawBlur)->Apply(positions);
+BENCHMARK_CAPTURE(BM_Pass, noblur, kDrawNoblur)->Apply(positions);
+BENCHMARK_CAPTURE(BM_Pass, fill, kDrawFill)->Apply(positions);
 
 }  // namespace
 

@@ -54,7 +54,7 @@ std::int64_t last_row(const AppState& s) {
 
 // Spans that the last frame read to resolve its far rows.
 unsigned long long far_spans_read(const AppState& s) {
-  return s.row_index && s.row_index->far_rows ? s.row_index->far_rows->spans_read : 0;
+  return s.far_rows ? s.far_rows->frame.spans_read : 0;
 }
 
 long peak_kb() {
@@ -93,23 +93,23 @@ struct RequestRecorder {
 };
 
 // The requests of the pass, through the far rows when the index has them.
-template <Mode mode>
-void record_pass(const AppState& s, const Projection& p, RequestRecorder* recorder) {
+template <DrawMode mode>
+void record_pass(AppState& s, const Projection& p, RequestRecorder* recorder) {
   const RowIndex* index = s.row_index;
-  if (mode != Mode::kBlur && index && index->far_rows) {
-    draw_far_frame<mode>(p, *index, index->far_rows, *recorder);
+  if (mode != kDrawBlur && index && s.far_rows) {
+    draw_far_frame<mode>(p, *index, s.far_rows, *recorder);
   } else {
     walk_segments<mode>(p, s.segments, s.paper_pixel, *recorder);
   }
 }
 
-std::vector<Request> record_frame(const AppState& s, const std::string& mode) {
+std::vector<Request> record_frame(AppState& s, const std::string& mode) {
   std::vector<Request> requests;
   RequestRecorder recorder{&requests};
   Projection p{s.width, s.height, s.source_width, s.length_x, s.length_y, s.position};
-  if (mode == "blur") record_pass<Mode::kBlur>(s, p, &recorder);
-  if (mode == "noblur") record_pass<Mode::kNoblur>(s, p, &recorder);
-  if (mode == "fill") record_pass<Mode::kFill>(s, p, &recorder);
+  if (mode == "blur") record_pass<kDrawBlur>(s, p, &recorder);
+  if (mode == "noblur") record_pass<kDrawNoblur>(s, p, &recorder);
+  if (mode == "fill") record_pass<kDrawFill>(s, p, &recorder);
   return requests;
 }
 
@@ -173,7 +173,9 @@ int main(int argc, char** argv) {
   build_content(&state, &arguments.argc, arguments.argv.data());
   state.row_index = build_row_index(state.segments, state.paper_pixel);
   double far_rows_cpu = cpu_seconds();
-  add_far_rows(&state);
+  if (state.draw_mode != kDrawBlur) {
+    state.far_rows = build_far_rows(*state.row_index, static_cast<DrawMode>(state.draw_mode));
+  }
   far_rows_cpu = cpu_seconds() - far_rows_cpu;
   clock_gettime(CLOCK_MONOTONIC, &t1);
   double compile = (t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) / 1e9 - 1.0;  // its sleep(1)

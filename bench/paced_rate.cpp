@@ -65,8 +65,7 @@ int main(int argc, char** argv) {
   Arguments arguments;
   start_app_on(server.display_name, args, &arguments, &state);
   build_content(&state, &arguments.argc, arguments.argv.data());
-  state.row_index = build_row_index(state.segments, state.paper_pixel);
-  add_far_rows(&state);
+  index_display_list(&state);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
 
   XtAppContext app = state.app_context;

@@ -1,27 +1,29 @@
 // The one program record. main() creates a single AppState, keeps it for the
 // whole run and hands its address to every set-up function, event handler and
-// the frame loop. Besides it the program has only two globals: the text
-// reader's line buffer and the progress-message cursor.
+// the frame loop. Besides it the program has seven globals, each where a
+// callback without data of its own needs it or where the record cannot be:
+//   line_buffer         text_reader.cpp      the reader's line and the messages' text
+//   message_y           source_intake.cpp    the progress messages' cursor
+//   screen_changed      randr.cpp            noted by an Xt event dispatcher
+//   x_request_failed    x_errors.cpp         noted by an Xlib error handler
+//   quit_signal,        signals.cpp          noted by the signal handler, and the
+//   frame_loop_started,                      mask and state it needs to tell a
+//   wait_mask                                wait from the compile phase
 #pragma once
 
 #include <cstdint>
 
 #include <X11/Intrinsic.h>
 
+#include "render/draw_mode.h"
+
 struct Desktop;
+struct FarRows;
 struct FontFaces;
 struct GlyphTable;
 struct PenCache;
-struct RowExtents;
 struct RowIndex;
 struct SegmentList;
-
-// Values of AppState::draw_mode.
-enum DrawMode : int {
-  kDrawNoblur = 0,
-  kDrawBlur = 1,
-  kDrawFill = 2,
-};
 
 struct AppState {
   XtAppContext app_context;
@@ -54,8 +56,6 @@ struct AppState {
   int height;         // frame, screen pixels
   int source_width;   // source pixels; 0 until derived from the font
   int source_letters;
-  unsigned int icon_width;
-  unsigned int icon_height;
   int line_height;  // font ascent + descent, screen pixels
   int root_mode;
   int redraw;
@@ -72,13 +72,13 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;      // by code point, only while build_content runs
-  RowIndex* row_index;     // the display list by source row, for the draw passes
-  Desktop* desktop;        // root mode on the root window itself, else null
-  RowExtents* drawn_rows;  // where a draw pass notes what it draws; null: not noted
+  GlyphTable* glyphs;   // by code point: every character met so far
+  RowIndex* row_index;  // the display list by source row, for the draw passes
+  FarRows* far_rows;    // noblur's and fill's far rows of the indexed list, else null
+  Desktop* desktop;     // root mode on the root window itself, else null
 
   // Letters from outline fonts: the faceName face and the fallback.
-  FontFaces* faces;      // null when unused; only until build_content ends
+  FontFaces* faces;      // null when unused
   Pixel grey_pixels[3];  // kGreyLevels colours from paper towards ink, for an antialiased face
 };
 

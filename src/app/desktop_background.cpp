@@ -4,14 +4,12 @@
 #include "app/desktop_background.h"
 
 #include <X11/StringDefs.h>
-#include <X11/Xatom.h>
 
 #include <algorithm>
 
 #include "app_state.h"
-#include "app/display_rate.h"
-#include "app/monitors.h"
-#include "app/x_errors.h"
+#include "app/randr.h"
+#include "render/draw_pass.h"
 
 namespace {
 
@@ -27,39 +25,6 @@ XtResource desktop_resources[] = {
      const_cast<char*>(XtRBoolean), sizeof(Boolean), XtOffsetOf(DesktopResources, span_monitors),
      const_cast<char*>(XtRImmediate), reinterpret_cast<XtPointer>(False)},
 };
-
-// The pixmap a wallpaper property names, None when unset or malformed.
-Pixmap named_pixmap(Display* display, Window root, Atom property) {
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0, after = 0;
-  unsigned char* data = nullptr;
-  Pixmap named = None;
-  if (XGetWindowProperty(display, root, property, 0, 1, False, XA_PIXMAP, &type, &format, &items,
-                         &after, &data) == Success &&
-      type == XA_PIXMAP && format == 32 && items == 1) {
-    named = *reinterpret_cast<Pixmap*>(data);
-  }
-  if (data) XFree(data);
-  return named;
-}
-
-bool pixmap_exists(Display* display, Pixmap pixmap) {
-  if (pixmap == None) return false;
-  Status status = 0;
-  bool answered = without_fatal_errors(display, [&] {
-    Window root;
-    int x, y;
-    unsigned width, height, border, depth;
-    status = XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth);
-  });
-  return answered && status != 0;
-}
-
-void name_wallpaper(Display* display, Window root, Atom property, Pixmap pixmap) {
-  XChangeProperty(display, root, property, XA_PIXMAP, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&pixmap), 1);
-}
 
 // The root's size; the screen's record in Xlib may be older.
 void root_size(Display* display, Window root, int* width, int* height) {
@@ -132,23 +97,18 @@ void fill_bands(AppState* s, Drawable target, const std::vector<PixelBand>& band
 // when `fresh`), leaving there exactly a full repaint's pixels; what it drew
 // lands in d->drawn.
 void draw_floor(AppState* s, const FloorBuffer& floor, Drawable into, bool fresh,
-                const RowExtents& held, void (*draw_pass)(AppState*)) {
+                const RowExtents& held) {
   Desktop* d = s->desktop;
   int width = floor.plan.width, height = floor.plan.height;
   if (fresh) {
     XFillRectangle(s->display, into, s->paper_gc, 0, 0, width, height);
   } else {
     d->bands.clear();
-    changed_bands(held, held, kBandRows, &d->bands);
+    frame_bands(held, kBandRows, &d->bands);
     fill_bands(s, into, d->bands);
   }
   clear_extents(&d->drawn, width, height);
-  AppState view = *s;  // the record as this floor sees it
-  view.frame_pixmap = into;
-  view.width = width;
-  view.height = height;
-  view.drawn_rows = &d->drawn;
-  draw_pass(&view);
+  draw_pass(s, {into, width, height, &d->drawn});
 }
 
 // The screen shows the other published pixmap: repaint what differs.
@@ -172,59 +132,6 @@ void free_retired(AppState* s) {
   d->retired.clear();
 }
 
-// The earlier wallpaper back where it still exists; otherwise no property
-// names one, and the root has the server's own background.
-void restore_wallpaper(AppState* s) {
-  Desktop* d = s->desktop;
-  Display* display = s->display;
-  Window root = s->root_window;
-  bool restored =
-      pixmap_exists(display, d->earlier_xrootpmap) && without_fatal_errors(display, [&] {
-        XSetWindowBackgroundPixmap(display, root, d->earlier_xrootpmap);
-      });
-  if (restored) {
-    name_wallpaper(display, root, d->xrootpmap_id, d->earlier_xrootpmap);
-  } else {
-    XDeleteProperty(display, root, d->xrootpmap_id);
-    XSetWindowBackgroundPixmap(display, root, None);
-  }
-  if (restored && pixmap_exists(display, d->earlier_esetroot)) {
-    name_wallpaper(display, root, d->esetroot_pmap_id, d->earlier_esetroot);
-  } else {
-    XDeleteProperty(display, root, d->esetroot_pmap_id);
-  }
-  XClearWindow(display, root);
-}
-
-// The last frame as a wallpaper of its own, as wallpaper setters leave one:
-// a pixmap made on a connection that owns nothing else and is closed with
-// RetainPermanent, so that the pixmap outlives the program. The one an
-// earlier setter retained is freed first, by the convention that both
-// properties then name it.
-void keep_wallpaper(AppState* s) {
-  Desktop* d = s->desktop;
-  Display* keeper = XOpenDisplay(DisplayString(s->display));
-  if (!keeper) {
-    restore_wallpaper(s);
-    return;
-  }
-  XSync(s->display, False);  // the frame is whole before the copy is made
-  Window root = s->root_window;
-  if (d->earlier_esetroot == d->earlier_xrootpmap && pixmap_exists(keeper, d->earlier_esetroot)) {
-    without_fatal_errors(keeper, [&] { XKillClient(keeper, d->earlier_esetroot); });
-  }
-  Pixmap kept = XCreatePixmap(keeper, root, s->width, s->height, s->depth);
-  GC copy = XCreateGC(keeper, kept, 0, nullptr);
-  XCopyArea(keeper, s->frame_pixmap, kept, copy, 0, 0, s->width, s->height, 0, 0);
-  XFreeGC(keeper, copy);
-  XSetWindowBackgroundPixmap(keeper, root, kept);
-  name_wallpaper(keeper, root, d->xrootpmap_id, kept);
-  name_wallpaper(keeper, root, d->esetroot_pmap_id, kept);
-  XClearWindow(keeper, root);
-  XSetCloseDownMode(keeper, RetainPermanent);
-  XCloseDisplay(keeper);
-}
-
 }  // namespace
 
 void setup_desktop(AppState* state) {
@@ -235,10 +142,7 @@ void setup_desktop(AppState* state) {
                             nullptr, 0);
   auto* d = new Desktop{};
   s->desktop = d;
-  d->xrootpmap_id = XInternAtom(s->display, "_XROOTPMAP_ID", False);
-  d->esetroot_pmap_id = XInternAtom(s->display, "ESETROOT_PMAP_ID", False);
-  d->earlier_xrootpmap = named_pixmap(s->display, s->root_window, d->xrootpmap_id);
-  d->earlier_esetroot = named_pixmap(s->display, s->root_window, d->esetroot_pmap_id);
+  d->wallpaper = note_earlier_wallpaper(s->display, s->root_window);
   d->span_monitors = values.span_monitors;
   XGCValues no_exposures{};
   no_exposures.graphics_exposures = False;
@@ -256,7 +160,7 @@ void setup_desktop(AppState* state) {
   }
 }
 
-void draw_desktop_frame(AppState* state, void (*draw_pass)(AppState*)) {
+void draw_desktop_frame(AppState* state) {
   AppState* s = state;
   Desktop* d = s->desktop;
   int now = d->current, other = 1 - now;
@@ -270,9 +174,9 @@ void draw_desktop_frame(AppState* state, void (*draw_pass)(AppState*)) {
   }
   for (FloorBuffer& floor : d->floors) {
     if (floor.pixmap == None) {
-      draw_floor(s, floor, target, fresh_target, floor.held[now], draw_pass);
+      draw_floor(s, floor, target, fresh_target, floor.held[now]);
     } else {
-      draw_floor(s, floor, floor.pixmap, floor.fresh, floor.held_here, draw_pass);
+      draw_floor(s, floor, floor.pixmap, floor.fresh, floor.held_here);
       floor.fresh = false;
       floor.held_here = d->drawn;
       d->bands.clear();
@@ -298,8 +202,7 @@ void draw_desktop_frame(AppState* state, void (*draw_pass)(AppState*)) {
   } else {
     show_changes(s, other);
   }
-  name_wallpaper(s->display, s->root_window, d->xrootpmap_id, target);
-  name_wallpaper(s->display, s->root_window, d->esetroot_pmap_id, target);
+  publish_wallpaper(s->display, s->root_window, d->wallpaper, target);
   s->frame_pixmap = target;
   free_retired(s);
   ++d->frames_published;
@@ -307,16 +210,16 @@ void draw_desktop_frame(AppState* state, void (*draw_pass)(AppState*)) {
   XFlush(s->display);
 }
 
-void follow_screen_changes(AppState* state, std::int64_t now_ns) {
+bool follow_screen_changes(AppState* state, std::int64_t now_ns) {
   AppState* s = state;
   Desktop* d = s->desktop;
   bool notified = take_screen_change();
-  if (!notified && now_ns < d->next_check_ns) return;
+  if (!notified && now_ns < d->next_check_ns) return false;
   d->next_check_ns = now_ns + kMonitorCheckNs;
   MonitorLayout layout = current_layout(s);
-  if (layout == d->layout) return;
+  if (layout == d->layout) return false;
   take_layout(s, layout);
-  update_frame_period(s);  // another monitor may pace
+  return true;
 }
 
 void desktop_pace_point(const AppState* state, int* x, int* y) {
@@ -326,10 +229,12 @@ void desktop_pace_point(const AppState* state, int* x, int* y) {
 
 void leave_desktop(AppState* state, bool keep_frame) {
   AppState* s = state;
+  const Wallpaper& wallpaper = s->desktop->wallpaper;
   if (keep_frame && s->desktop->frames_published > 0) {
-    keep_wallpaper(s);
+    keep_wallpaper(s->display, s->root_window, wallpaper, s->frame_pixmap, s->width, s->height,
+                   s->depth);
   } else {
-    restore_wallpaper(s);
+    restore_wallpaper(s->display, s->root_window, wallpaper);
   }
 }
 

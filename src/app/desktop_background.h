@@ -5,10 +5,9 @@
 //   what to paint   after the first frame, only the bands that this frame or
 //                   the one still held in the pixmap drew (dirty_rows.h);
 //   publishing      two frame pixmaps in turn, each made the root's
-//                   background and named in _XROOTPMAP_ID and
-//                   ESETROOT_PMAP_ID, as wallpaper setters name theirs, so
-//                   that compositors show it; the pixmap named is never the
-//                   one being drawn into;
+//                   background and named as wallpaper setters name theirs
+//                   (wallpaper.h), so that compositors show it; the pixmap
+//                   named is never the one being drawn into;
 //   screen changes  a new size or layout of monitors takes new pixmaps;
 //   leaving         -quit leaves the last frame as a wallpaper that outlives
 //                   the program; any other end puts back what was there.
@@ -22,6 +21,7 @@
 #include <X11/Xlib.h>
 
 #include "app/monitor_layout.h"
+#include "app/wallpaper.h"
 #include "render/dirty_rows.h"
 
 struct AppState;
@@ -37,11 +37,9 @@ struct FloorBuffer {
 };
 
 struct Desktop {
-  Atom xrootpmap_id, esetroot_pmap_id;
-  GC copy_gc;                // floors to the published pixmap, without exposure events
-  Pixmap earlier_xrootpmap;  // the wallpaper named before the program ran, or None
-  Pixmap earlier_esetroot;
-  bool span_monitors;  // the spanMonitors resource
+  Wallpaper wallpaper;  // the properties, and what they named before
+  GC copy_gc;           // floors to the published pixmap, without exposure events
+  bool span_monitors;   // the spanMonitors resource
   MonitorLayout layout;
   std::vector<FloorBuffer> floors;
   Pixmap published[2];          // drawn and published in turn; None until made
@@ -60,14 +58,14 @@ struct Desktop {
 // setup_display, whose frame pixmap is the first published one.
 void setup_desktop(AppState* state);
 
-// One frame: every floor drawn with `draw_pass` (which draws state's
-// frame_pixmap at its width and height), shown and published. Flushes.
-void draw_desktop_frame(AppState* state, void (*draw_pass)(AppState*));
+// One frame: every floor drawn, shown and published. Flushes.
+void draw_desktop_frame(AppState* state);
 
 // Takes a new screen size or monitor layout when the screen changed; asks
 // for the monitors again every half second, as setting a monitor sends no
-// notification. Asks for a redraw when something changed.
-void follow_screen_changes(AppState* state, std::int64_t now_ns);
+// notification. Asks for a redraw and gives true when something changed:
+// another monitor may now pace the frames.
+bool follow_screen_changes(AppState* state, std::int64_t now_ns);
 
 // The root position whose screen paces the frames.
 void desktop_pace_point(const AppState* state, int* x, int* y);

@@ -7,7 +7,7 @@
 #include "app_state.h"
 #include "app/desktop_background.h"
 #include "app/frame_pacing.h"
-#include "app/randr_rate.h"
+#include "app/randr.h"
 
 namespace {
 

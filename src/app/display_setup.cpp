@@ -201,8 +201,6 @@ void set_icon(AppState* state) {
                                        &pixmap, &mask, &attributes);
   if (mask != None) XFreePixmap(s->display, mask);
   if (status < XpmSuccess || pixmap == None) return;
-  s->icon_width = attributes.width;
-  s->icon_height = attributes.height;
   s->icon_pixmap = pixmap;
   XpmFreeAttributes(&attributes);
 

@@ -14,11 +14,15 @@
 
 #include "app_state.h"
 #include "app/desktop_background.h"
+#include "app/display_rate.h"
 #include "app/frame_pacing.h"
 #include "app/keys.h"
 #include "app/signals.h"
 #include "content/display_list.h"
+#include "content/font_faces.h"
+#include "content/glyphs.h"
 #include "render/draw_pass.h"
+#include "render/far_rows.h"
 #include "render/row_index.h"
 
 namespace {
@@ -27,7 +31,6 @@ constexpr long kIdleSleepUsec = 100000;    // an idle window call
 constexpr unsigned kRootIdleSleepSec = 5;  // more per idle call in root mode
 constexpr long kScreenCheckUsec = 500000;  // a desktop's screen, while idle
 constexpr long kFrameSleepUsec = 100;      // every call
-constexpr std::int64_t kNsPerSecond = 1000000000;
 constexpr std::int64_t kNsPerUsec = 1000;
 
 std::int64_t monotonic_ns() {
@@ -46,31 +49,22 @@ void sleep_usec(long usec) {
   }
 }
 
-// The draw pass of the mode, into frame_pixmap at width x height.
-void run_draw_pass(AppState* s) {
-  switch (s->draw_mode) {
-    case kDrawNoblur:
-      draw_noblur(s);
-      break;
-    case kDrawBlur:
-      draw_blur(s);
-      break;
-    default:
-      draw_fill(s);
-      break;
-  }
-}
-
 void draw_frame(AppState* s) {
   if (s->desktop) {
-    draw_desktop_frame(s, run_draw_pass);
+    draw_desktop_frame(s);
     return;
   }
   XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
-  run_draw_pass(s);
+  draw_pass(s, {s->frame_pixmap, s->width, s->height, nullptr});
   XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
   XClearWindow(s->display, s->view_window);
   XFlush(s->display);
+}
+
+// A new size or layout of the desktop's screen, and the rate of the
+// monitor that now paces.
+void follow_desktop(AppState* s) {
+  if (follow_screen_changes(s, monotonic_ns())) update_frame_period(s);
 }
 
 // Root mode's long idle sleep. On the desktop the screen is looked at every
@@ -83,7 +77,7 @@ void root_idle_sleep(AppState* s) {
   for (long slept = 0; slept < kRootIdleSleepSec * 1000000L && !s->redraw && !quit_requested();
        slept += kScreenCheckUsec) {
     sleep_usec(kScreenCheckUsec);
-    follow_screen_changes(s, monotonic_ns());
+    follow_desktop(s);
   }
 }
 
@@ -103,7 +97,7 @@ bool frame_time_reached(AppState* s) {
 Boolean frame_step(XtPointer client_data) {
   auto* s = static_cast<AppState*>(client_data);
   if (quit_requested()) quit_program(s);
-  if (s->desktop) follow_screen_changes(s, monotonic_ns());
+  if (s->desktop) follow_desktop(s);
   if (s->redraw) {
     // A still picture is drawn at once, for a key or a resize.
     if (s->scroll_step != 0 && !frame_time_reached(s)) return False;
@@ -140,20 +134,28 @@ void quit_program(AppState* state) {
   std::exit(0);
 }
 
+// In the reverse order of making: the indexes of the list, the glyph
+// table, the list, the pens, the desktop, the icon, the GCs, the faces, the
+// frame pixmap, the widgets. The core font stays loaded.
 void release_resources(AppState* state) {
   AppState* s = state;
+  free_far_rows(s->far_rows);
+  s->far_rows = nullptr;
   free_row_index(s->row_index);
   s->row_index = nullptr;
+  free_glyphs(s);
   free_segment_list(s->segments);
   s->segments = nullptr;
   free_pen_cache(s->display, s->pens);
   s->pens = nullptr;
+  free_desktop(s);
+  if (s->icon_pixmap != None) XFreePixmap(s->display, s->icon_pixmap);
+  s->icon_pixmap = None;
   XFreeGC(s->display, s->ink_gc);
   XFreeGC(s->display, s->paper_gc);
   XFreeGC(s->display, s->copy_gc);
-  free_desktop(s);
+  close_font_faces(s);
   XFreePixmap(s->display, s->frame_pixmap);
-  if (s->icon_pixmap != None) XFreePixmap(s->display, s->icon_pixmap);
   XtUnmanageChild(s->canvas);
   XtDestroyWidget(s->canvas);
   XtDestroyWidget(s->toplevel);

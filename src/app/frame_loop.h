@@ -10,6 +10,6 @@ struct AppState;
 Boolean frame_step(XtPointer client_data);
 // Releases everything the record owns and exits with status 0.
 [[noreturn]] void quit_program(AppState* state);
-// What quit_program releases, in its order: the display list, the pens and
-// their GCs, the three GCs, the pixmaps, the widgets. The font stays.
+// What quit_program releases: everything the record owns, in the reverse
+// order of making it. The font stays.
 void release_resources(AppState* state);

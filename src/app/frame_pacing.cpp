@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kNsPerSecond = 1e9;
-
 bool is_blank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -42,7 +40,7 @@ bool parse_frame_rate(const char* text, double* rate) {
 
 std::int64_t frame_period_ns(double rate) {
   if (!(rate > 0)) return 0;
-  double period = kNsPerSecond / rate;
+  double period = static_cast<double>(kNsPerSecond) / rate;
   if (!(period < static_cast<double>(kLongestFramePeriodNs))) return kLongestFramePeriodNs;
   return std::max<std::int64_t>(1, std::llround(period));
 }
@@ -69,11 +67,11 @@ double mode_refresh_rate(unsigned long dot_clock, unsigned h_total, unsigned v_t
   return static_cast<double>(dot_clock) / (static_cast<double>(h_total) * lines);
 }
 
-double rate_at_point(const OutputArea* outputs, int count, int x, int y) {
+double rate_at_point(const ScreenArea* outputs, int count, int x, int y) {
   for (int i = 0; i < count; ++i) {
-    const OutputArea& o = outputs[i];
-    bool inside = x >= o.x && y >= o.y && x - o.x < static_cast<std::int64_t>(o.width) &&
-                  y - o.y < static_cast<std::int64_t>(o.height);
+    const ScreenArea& o = outputs[i];
+    bool inside =
+        x >= o.x && y >= o.y && std::int64_t{x} - o.x < o.width && std::int64_t{y} - o.y < o.height;
     if (inside && o.rate > 0) return o.rate;
   }
   for (int i = 0; i < count; ++i) {

@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+#include "app/screen_area.h"
+
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+
 // The rate when the server reports none (a virtual framebuffer, a server
 // without the RandR extension), frames per second.
 constexpr double kFallbackRefreshRate = 60.0;
@@ -46,14 +50,6 @@ std::int64_t next_frame_deadline(std::int64_t period_ns, std::int64_t deadline_n
 double mode_refresh_rate(unsigned long dot_clock, unsigned h_total, unsigned v_total,
                          bool interlace, bool double_scan);
 
-// A lit output of the screen: its place on the root window and its rate.
-struct OutputArea {
-  int x, y;
-  unsigned width, height;  // screen pixels
-  double rate;             // frames per second; 0 when unknown
-  bool primary;
-};
-
 // The rate to pace a view whose centre is at (x, y): that of the output
 // under the point, else that of the primary output, else the fallback.
-double rate_at_point(const OutputArea* outputs, int count, int x, int y);
+double rate_at_point(const ScreenArea* outputs, int count, int x, int y);

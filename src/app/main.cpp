@@ -7,18 +7,20 @@
 // Start-up, in order:
 //   setup_signals         TERM, INT and HUP end the program cleanly
 //   init_application      defaults, own options, the toolkit
-//   setup_display         display, canvas, windows, frame pixmap, font
+//   setup_display         display, canvas, windows, frame pixmap, font,
+//                         outline faces
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
 //   setup_desktop         monitors and wallpaper (root mode on the root)
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
 //   add_event_handlers    expose; keys and structure in window mode
-//   build_content         the display list, with progress messages
-//   build_row_index       the list's rows, for the draw passes
-//   add_far_rows          far rows' ink, for noblur and fill
+//   build_content         pens, glyph table and display list, with progress
+//                         messages
+//   index_display_list    the list's rows and far rows, for the draw passes
 //   frame_step            handed to the toolkit as its work procedure, with
 //                         the signals held for its waits
-// The process ends only in quit_program().
+// The process ends only in quit_program(), which releases what the record
+// owns in the reverse order.
 #include "app_state.h"
 #include "app/desktop_background.h"
 #include "app/display_rate.h"
@@ -28,7 +30,6 @@
 #include "app/signals.h"
 #include "content/source_intake.h"
 #include "render/draw_pass.h"
-#include "render/row_index.h"
 
 int main(int argc, char** argv) {
   setup_signals();
@@ -41,8 +42,7 @@ int main(int argc, char** argv) {
   setup_frame_pacing(&state);
   add_event_handlers(&state);
   build_content(&state, &argc, argv);
-  state.row_index = build_row_index(state.segments, state.paper_pixel);
-  add_far_rows(&state);
+  index_display_list(&state);
   XtAppAddWorkProc(state.app_context, frame_step, &state);
   hold_quit_signals();
   XtAppMainLoop(state.app_context);

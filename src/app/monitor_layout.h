@@ -7,11 +7,7 @@
 
 #include <vector>
 
-// A monitor's place on the root window, in screen pixels.
-struct MonitorArea {
-  int x, y, width, height;
-  bool primary;
-};
+#include "app/screen_area.h"
 
 struct FloorSpot {
   int x, y;  // root window pixels of the floor's top left corner
@@ -37,4 +33,4 @@ struct MonitorLayout {
 // Monitors are cut to the root; those left empty, and repeats of one place
 // and size, drop out.
 MonitorLayout layout_monitors(int root_width, int root_height,
-                              const std::vector<MonitorArea>& monitors, bool span_monitors);
+                              const std::vector<ScreenArea>& monitors, bool span_monitors);

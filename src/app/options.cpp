@@ -18,49 +18,52 @@ bool is_option(const char* arg, const char* long_form, const char* short_form) {
   return std::strcmp(arg, long_form) == 0 || (short_form && std::strcmp(arg, short_form) == 0);
 }
 
+// Options that set a field to a value of their own.
+struct Flag {
+  const char* long_form;
+  const char* short_form;
+  int AppState::*field;
+  int value;
+};
+const Flag kFlags[] = {
+    {"-root", "-r", &AppState::root_mode, 1},
+    {"--root", nullptr, &AppState::root_mode, 1},  // as xscreensaver hands it on
+    {"-noroot", "-nr", &AppState::root_mode, 0},
+    {"-quit", "-q", &AppState::quit_after_draw, 1},
+    {"-noquit", "-nq", &AppState::quit_after_draw, 0},
+    {"-blur", "-b", &AppState::draw_mode, kDrawBlur},
+    {"-noblur", "-nb", &AppState::draw_mode, kDrawNoblur},
+    {"-fill", nullptr, &AppState::draw_mode, kDrawFill},
+};
+
+// Options that set an int field to the number that follows them.
+struct IntOption {
+  const char* long_form;
+  const char* short_form;
+  int AppState::*field;
+};
+const IntOption kIntOptions[] = {
+    {"-source-width", "-sw", &AppState::source_width},
+    {"-width", "-w", &AppState::source_letters},
+    {"-length-x", "-lx", &AppState::length_x},
+    {"-length-y", "-ly", &AppState::length_y},
+    {"-space", "-sp", &AppState::line_space},
+    {"-scroll", "-sc", &AppState::scroll_step},
+    {"-wait", "-wt", &AppState::wait_usec},
+};
+
 // Acts on the option at argv[i] if it is one of ours; false leaves it in place.
 bool take_option(AppState* s, int* argc, char** argv, int i) {
   const char* a = argv[i];
   if (is_option(a, "-help", "-h")) print_usage();
-
-  struct Flag {
-    const char* long_form;
-    const char* short_form;
-    int AppState::*field;
-    int value;
-  };
-  static const Flag flags[] = {
-      {"-root", "-r", &AppState::root_mode, 1},
-      {"--root", nullptr, &AppState::root_mode, 1},  // as xscreensaver hands it on
-      {"-noroot", "-nr", &AppState::root_mode, 0},
-      {"-quit", "-q", &AppState::quit_after_draw, 1},
-      {"-noquit", "-nq", &AppState::quit_after_draw, 0},
-      {"-blur", "-b", &AppState::draw_mode, kDrawBlur},
-      {"-noblur", "-nb", &AppState::draw_mode, kDrawNoblur},
-      {"-fill", nullptr, &AppState::draw_mode, kDrawFill},
-  };
-  for (const Flag& f : flags) {
+  for (const Flag& f : kFlags) {
     if (is_option(a, f.long_form, f.short_form)) {
       remove_argument(argc, argv, i);
       s->*f.field = f.value;
       return true;
     }
   }
-
-  struct IntOption {
-    const char* long_form;
-    const char* short_form;
-    int AppState::*field;
-  };
-  static const IntOption ints[] = {
-      {"-source-width", "-sw", &AppState::source_width},
-      {"-width", "-w", &AppState::source_letters},
-      {"-length-x", "-lx", &AppState::length_x},
-      {"-length-y", "-ly", &AppState::length_y},
-      {"-space", "-sp", &AppState::line_space},
-      {"-scroll", "-sc", &AppState::scroll_step},
-  };
-  for (const IntOption& o : ints) {
+  for (const IntOption& o : kIntOptions) {
     if (is_option(a, o.long_form, o.short_form)) {
       s->*o.field = take_int_option(argc, argv, i, s->*o.field);
       return true;
@@ -69,10 +72,6 @@ bool take_option(AppState* s, int* argc, char** argv, int i) {
   if (is_option(a, "-start", "-st")) {
     // The current value is already an int: it is a default or came from here.
     s->position = take_int_option(argc, argv, i, static_cast<int>(s->position));
-    return true;
-  }
-  if (is_option(a, "-wait", "-wt")) {
-    s->wait_usec = take_int_option(argc, argv, i, s->wait_usec);
     return true;
   }
   if (is_option(a, "-font", "-fn")) {

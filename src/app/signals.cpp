@@ -8,9 +8,10 @@
 
 #include <ctime>
 
+#include "app/frame_pacing.h"
+
 namespace {
 
-constexpr std::int64_t kNsPerSecond = 1000000000;
 constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // Written by the handler, read by the frame loop.

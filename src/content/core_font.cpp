@@ -3,7 +3,6 @@
 
 namespace {
 
-constexpr unsigned kLastByte = 0xff;
 constexpr unsigned kLastOfPlane = 0xffff;  // the Basic Multilingual Plane
 constexpr char32_t kDelete = 0x7f, kLastC1 = 0x9f;
 

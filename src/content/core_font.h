@@ -5,6 +5,9 @@
 
 #include <X11/Xlib.h>
 
+// The last index of a single-byte font.
+constexpr unsigned kLastByte = 0xff;
+
 // True when the font has a glyph of its own for the code point: inside
 // its ranges, and with metrics (the server gives a missing character all
 // zeros). Anything else it would draw as its default character.

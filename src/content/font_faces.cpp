@@ -219,10 +219,6 @@ void draw_face_char(AppState* state, XftFont* font, Drawable drawable, char32_t 
   XftDrawDestroy(draw);
 }
 
-int text_ascent(const AppState* state) {
-  return state->faces ? state->faces->ascent : state->font_info->ascent;
-}
-
 int text_line_height(const AppState* state) {
   const AppState* s = state;
   return s->faces ? s->faces->ascent + s->faces->descent

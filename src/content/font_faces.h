@@ -10,8 +10,8 @@
 #include "content/glyph_levels.h"
 
 struct AppState;
-// Xft's font record. Xft's header is not included here: the X rendering
-// extension it brings names a type Glyph, as the glyph table does.
+// Xft's font record. Xft's header is not included here, so that the files
+// that include this one stay free of fontconfig's and FreeType's headers.
 typedef struct _XftFont XftFont;
 
 // Reads the faceName resource and opens its face; in a UTF-8 locale also
@@ -30,8 +30,8 @@ int face_char_width(AppState* state, XftFont* font, char32_t code_point);
 // Draws one character in ink with its origin at x 0 and the line's baseline.
 void draw_face_char(AppState* state, XftFont* font, Drawable drawable, char32_t code_point);
 
-// The line box: the face's when there is one, else the core font's.
-int text_ascent(const AppState* state);
+// The height of the line box: the face's when there is one, else the core
+// font's.
 int text_line_height(const AppState* state);
 // The narrowest and widest advance of the faceName face's printable ASCII
 // letters; false, with nothing set, when there is no face.

@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kMaxRunLength = UINT8_MAX;  // what Run::length holds
 constexpr int kDrawChunk = 256;           // characters per drawing call
-constexpr unsigned kLastByte = 0xff;
 
 // A single-byte font whose default character lies beyond a byte is asked
 // in 16 bits too; for such a font byte1 0 is the same character.
@@ -99,12 +98,6 @@ int char_width(const XFontStruct* font, char32_t code_point) {
   return XTextWidth(f, &byte, 1);
 }
 
-int text_width(const XFontStruct* font, const char32_t* text, int count) {
-  int width = 0;
-  for (int k = 0; k < count; ++k) width += char_width(font, text[k]);
-  return width;
-}
-
 void draw_characters(Display* display, Drawable drawable, GC gc, const XFontStruct* font, int x,
                      int y, const char32_t* text, int count) {
   auto* f = const_cast<XFontStruct*>(font);
@@ -135,13 +128,13 @@ GlyphTable* new_glyph_table() {
   return static_cast<GlyphTable*>(std::calloc(1, sizeof(GlyphTable)));
 }
 
-Glyph* new_glyph_page() {
-  return static_cast<Glyph*>(std::calloc(kGlyphPageSize, sizeof(Glyph)));
+GlyphRuns* new_glyph_page() {
+  return static_cast<GlyphRuns*>(std::calloc(kGlyphPageSize, sizeof(GlyphRuns)));
 }
 
 void rasterize_glyph(AppState* state, char32_t code_point) {
   AppState* s = state;
-  Glyph& glyph = *glyph_entry(s->glyphs, code_point);
+  GlyphRuns& glyph = *glyph_entry(s->glyphs, code_point);
   XftFont* face = font_for_code_point(s, code_point);
   int width = face ? face_char_width(s, face, code_point) : char_width(s->font_info, code_point);
   glyph.width = static_cast<std::int16_t>(width);
@@ -169,7 +162,7 @@ void rasterize_glyph(AppState* state, char32_t code_point) {
 void free_glyphs(AppState* state) {
   AppState* s = state;
   if (!s->glyphs) return;
-  for (Glyph* page : s->glyphs->pages) {
+  for (GlyphRuns* page : s->glyphs->pages) {
     if (!page) continue;
     for (int i = 0; i < kGlyphPageSize; ++i) {
       Run** rows = page[i].rows;

@@ -2,7 +2,8 @@
 // server in the font chosen for it (the core font, or an outline font of
 // content/font_faces.h), read back, and kept as one list of ink, paper and
 // grey runs per pixel row of the text line. The table is a cache by code point,
-// in pages of 256 made on first use; it lives only while build_content runs.
+// in pages of 256 made on first use; build_content makes it and
+// release_resources frees it.
 #pragma once
 
 #include <cstdint>
@@ -20,22 +21,22 @@ struct Run {
   Run* next;
 };
 
-struct Glyph {
+struct GlyphRuns {
   std::int16_t width;  // pixels, as the font's metrics give it
   Run** rows;          // line_height run lists; null until prepared
 };
 
 struct GlyphTable {
-  Glyph* pages[kGlyphPageCount];  // kGlyphPageSize entries each; null until needed
+  GlyphRuns* pages[kGlyphPageCount];  // kGlyphPageSize entries each; null until needed
 };
 
 // A table with no glyph prepared.
 GlyphTable* new_glyph_table();
-Glyph* new_glyph_page();
+GlyphRuns* new_glyph_page();
 
 // The entry of a code point (at most U+10FFFF), its page made when missing.
-inline Glyph* glyph_entry(GlyphTable* table, char32_t code_point) {
-  Glyph*& page = table->pages[code_point / kGlyphPageSize];
+inline GlyphRuns* glyph_entry(GlyphTable* table, char32_t code_point) {
+  GlyphRuns*& page = table->pages[code_point / kGlyphPageSize];
   if (!page) page = new_glyph_page();
   return &page[code_point % kGlyphPageSize];
 }
@@ -49,9 +50,8 @@ void free_glyphs(AppState* state);
 // code point is the font's default character.
 unsigned font_index(const XFontStruct* font, char32_t code_point);
 
-// Widths in pixels as the font's metrics give them (no request is sent).
+// The width in pixels as the font's metrics give it (no request is sent).
 int char_width(const XFontStruct* font, char32_t code_point);
-int text_width(const XFontStruct* font, const char32_t* text, int count);
 
 // Draws `count` characters with the GC's font, the first one's origin at x, y.
 void draw_characters(Display* display, Drawable drawable, GC gc, const XFontStruct* font, int x,

@@ -56,6 +56,32 @@ bool read_picture_file(const char* file_name, XpmImage* image) {
   return read;
 }
 
+// The picture read back from the server, row by row, as runs of equal
+// pixels; each row ends with the move back to its left edge, one row down.
+void emit_image(AppState* s, Pixmap pixmap, int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  XImage* image = XGetImage(s->display, pixmap, 0, 0, width, height, AllPlanes, XYPixmap);
+  if (!image) return;
+  for (int r = 0; r < height; ++r) {
+    StoredSegment* open = nullptr;
+    unsigned long open_pixel = 0;
+    for (int x = 0; x < width; ++x) {
+      unsigned long p = XGetPixel(image, x, r);
+      if (open && p == open_pixel) {
+        ++open->length;
+        ++open->advance_x;
+      } else {
+        open = append_segment(s->segments, new_segment(1, pen_for_pixel(s, p), 1, 0));
+        open_pixel = p;
+      }
+    }
+    // Back to the picture's left edge, one row down.
+    open->advance_x = static_cast<std::int16_t>(open->advance_x - width);
+    open->advance_y = static_cast<std::int16_t>(open->advance_y + 1);
+  }
+  XDestroyImage(image);
+}
+
 }  // namespace
 
 // A file the library cannot read, or a picture larger than any pixmap can be,
@@ -81,29 +107,4 @@ void load_pixmap_file(AppState* state, const char* file_name) {
   }
   append_moves(s->segments, paper, -shift, 0);
   if (pixmap != None) XFreePixmap(s->display, pixmap);
-}
-
-void emit_image(AppState* state, Pixmap pixmap, int width, int height) {
-  AppState* s = state;
-  if (width <= 0 || height <= 0) return;
-  XImage* image = XGetImage(s->display, pixmap, 0, 0, width, height, AllPlanes, XYPixmap);
-  if (!image) return;
-  for (int r = 0; r < height; ++r) {
-    StoredSegment* open = nullptr;
-    unsigned long open_pixel = 0;
-    for (int x = 0; x < width; ++x) {
-      unsigned long p = XGetPixel(image, x, r);
-      if (open && p == open_pixel) {
-        ++open->length;
-        ++open->advance_x;
-      } else {
-        open = append_segment(s->segments, new_segment(1, pen_for_pixel(s, p), 1, 0));
-        open_pixel = p;
-      }
-    }
-    // Back to the picture's left edge, one row down.
-    open->advance_x = static_cast<std::int16_t>(open->advance_x - width);
-    open->advance_y = static_cast<std::int16_t>(open->advance_y + 1);
-  }
-  XDestroyImage(image);
 }

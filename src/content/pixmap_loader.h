@@ -3,9 +3,6 @@
 // width of the source picture.
 #pragma once
 
-#include <X11/Xlib.h>
-
 struct AppState;
 
 void load_pixmap_file(AppState* state, const char* file_name);
-void emit_image(AppState* state, Pixmap pixmap, int width, int height);

@@ -183,9 +183,6 @@ void build_content(AppState* state, int* argc, char** argv) {
     read_letters(s, usage_text, from_string);
     show_message(s, "Done.");
   }
-  free_glyphs(s);
-  s->glyphs = nullptr;
-  close_font_faces(s);
   show_message(s, "Now starting Lumadrift!");
-  sleep(1);
+  sleep(1);  // the closing messages stay readable before the first frame covers them
 }

@@ -56,7 +56,7 @@ void skip_escape_sequence(LetterCursor* cursor) {
 // The line's width is kept as the sum of its glyphs' widths, which for a
 // core font is what the font gives for the whole line.
 void add_printable(AppState* s, char32_t c, Line* line) {
-  Glyph* glyph = glyph_entry(s->glyphs, c);
+  GlyphRuns* glyph = glyph_entry(s->glyphs, c);
   if (!glyph->rows) rasterize_glyph(s, c);
   if (line->count < kMaxLineCharacters) {
     line->text[line->count++] = c;

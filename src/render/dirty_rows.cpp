@@ -11,13 +11,6 @@ void clear_extents(RowExtents* extents, int width, int height) {
   extents->end.assign(height, 0);
 }
 
-void cover_extents(RowExtents* extents, int width, int height) {
-  extents->width = width;
-  extents->height = height;
-  extents->first.assign(height, 0);
-  extents->end.assign(height, width);
-}
-
 void note_box(RowExtents* extents, int x0, int y0, int x1, int y1) {
   if (x1 < x0) std::swap(x0, x1);
   if (y1 < y0) std::swap(y0, y1);
@@ -49,4 +42,8 @@ void changed_bands(const RowExtents& a, const RowExtents& b, int band_rows,
     }
     if (end > first) bands->push_back({first, first_row, end - first, end_row - first_row});
   }
+}
+
+void frame_bands(const RowExtents& drawn, int band_rows, std::vector<PixelBand>* bands) {
+  changed_bands(drawn, drawn, band_rows, bands);
 }

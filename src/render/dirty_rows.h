@@ -21,12 +21,13 @@ struct PixelBand {
 
 // Nothing drawn in a frame of width x height.
 void clear_extents(RowExtents* extents, int width, int height);
-// Every pixel: a frame whose content is not known.
-void cover_extents(RowExtents* extents, int width, int height);
 // The box between two corners (inclusive, in either order), cut to the frame.
 void note_box(RowExtents* extents, int x0, int y0, int x1, int y1);
 
 // Rectangles covering every pixel drawn in `a` or in `b` (of one size), one
 // per run of up to `band_rows` rows that holds any; appended to `bands`.
+// What must be repainted where a pixmap holding one frame is to show another.
 void changed_bands(const RowExtents& a, const RowExtents& b, int band_rows,
                    std::vector<PixelBand>* bands);
+// The same for one frame: the bands that cover what it drew.
+void frame_bands(const RowExtents& drawn, int band_rows, std::vector<PixelBand>* bands);

@@ -11,13 +11,12 @@
 #include <cstdint>
 
 #include "render/bounds.h"
+#include "render/draw_mode.h"
 #include "render/projection.h"
 
 struct ScreenPoint {  // the layout of XPoint
   std::int16_t x, y;
 };
-
-enum class Mode { kNoblur, kBlur, kFill };
 
 template <class Sink>
 struct Requests {
@@ -152,10 +151,10 @@ template <class Sink>
 // The drawing step of the mode. The steps are forced inline, into the loops
 // over a row's segments: a call per drawn run costs a pass more than the
 // reading of the paper runs between them.
-template <Mode mode, class Sink>
+template <DrawMode mode, class Sink>
 [[gnu::always_inline]] inline void draw_step(const Projection& p, const RowEdges& row,
                                              std::int64_t pen_x, int length, Requests<Sink>& out) {
-  if constexpr (mode == Mode::kBlur) draw_step_blur(p, row, pen_x, length, out);
-  if constexpr (mode == Mode::kNoblur) draw_step_noblur(p, row, pen_x, length, out);
-  if constexpr (mode == Mode::kFill) draw_step_fill(p, row, pen_x, length, out);
+  if constexpr (mode == kDrawBlur) draw_step_blur(p, row, pen_x, length, out);
+  if constexpr (mode == kDrawNoblur) draw_step_noblur(p, row, pen_x, length, out);
+  if constexpr (mode == kDrawFill) draw_step_fill(p, row, pen_x, length, out);
 }

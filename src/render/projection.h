@@ -34,8 +34,35 @@ enum class RowKind { kFlat, kOneLine, kTall };
 // E(v) = height * length_y / (v + length_y), for the row d rows behind.
 RowEdges row_edges(const Projection& p, std::int64_t d);
 
+// Whether the indexed paths serve this projection: blur's search of the
+// rows that leave a mark, and noblur's and fill's resolved far rows. They
+// need a floor in front of the viewer, a frame and lengths of a pixel or
+// more, and a position far enough from the end of the 64-bit range that no
+// depth overflows; at a negative position they draw nothing, as the walk.
+// Any other projection is drawn by the walk.
+bool fast_path_serves(const Projection& p);
+
+// Which boundary of a row a search looks at.
+enum class RowBoundary { kFar, kNear };
+
+// The farthest distance in [nearest, farthest] whose boundary still rounds
+// to screen row y or below it; nearest - 1 when not even that of `nearest`
+// does. Boundaries rise towards the horizon as the distance grows, so the
+// answer is found from the inverse projection and checked against
+// row_edges, whose rounding decides. For projections that
+// fast_path_serves.
+std::int64_t farthest_reaching_down_to(const Projection& p, RowBoundary boundary, int y,
+                                       std::int64_t nearest, std::int64_t farthest);
+
 // The unrounded screen x of source column x on a boundary at screen y e.
 double project_x(const Projection& p, std::int64_t x, double e);
+
+// Screen pixels per source pixel along a boundary at screen y e.
+double x_scale_at(const Projection& p, double e);
+// The unrounded screen x of source x on a boundary of `scale` screen pixels
+// per source pixel, and its inverse: the source x at screen x v.
+double screen_x_at(const Projection& p, double x, double scale);
+double source_x_at(const Projection& p, double v, double scale);
 
 // False when length_x * height is 0: every x would divide by zero, and the
 // pass draws nothing.

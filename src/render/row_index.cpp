@@ -1,10 +1,8 @@
 #include "render/row_index.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "content/display_list.h"
-#include "render/far_rows.h"
 
 namespace {
 
@@ -58,7 +56,6 @@ RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel) {
 }
 
 void free_row_index(RowIndex* index) {
-  if (index) free_far_rows(index->far_rows);
   delete index;
 }
 
@@ -80,22 +77,6 @@ bool flat(const Projection& p, std::int64_t d) {
   return !r.finite || r.top == r.bottom;
 }
 
-// Rounded near boundary of the row d rows behind the bottom edge.
-int bottom_of(const Projection& p, std::int64_t d) {
-  return row_edges(p, d).bottom;
-}
-
-// The last distance up to `ceiling` whose near boundary still rounds to k or
-// more, starting from an estimate of it; the boundaries shrink as the
-// distance grows.
-std::int64_t last_reaching(const Projection& p, int k, std::int64_t estimate, std::int64_t floor,
-                           std::int64_t ceiling) {
-  std::int64_t d = std::clamp(estimate, floor, ceiling);
-  while (d > floor && bottom_of(p, d) < k) --d;
-  while (d < ceiling && bottom_of(p, d + 1) >= k) ++d;
-  return d;
-}
-
 }  // namespace
 
 std::uint32_t reached_spans(const Projection& p, const RowIndex& index) {
@@ -108,8 +89,8 @@ std::uint32_t reached_spans(const Projection& p, const RowIndex& index) {
 
 bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans) {
   spans->clear();
-  if (p.length_y < 1) return false;
-  if (p.position < 0 || index.spans.empty() || !has_horizontal_scale(p)) return true;
+  if (!fast_path_serves(p)) return false;
+  if (p.position < 0 || index.spans.empty()) return true;
   std::uint32_t reached = reached_spans(p, index);
   // The farthest row drawn: rows above row 0 lie further away than it.
   std::int64_t farthest;
@@ -125,15 +106,10 @@ bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uin
   // Far rows, thinner than a pixel row: the near boundaries of rows d and on
   // round to the same screen row k up to the last row that reaches it, which
   // is the one row among them that is not flat.
-  const double scale = static_cast<double>(p.height) * static_cast<double>(p.length_y);
   while (d <= farthest) {
-    int k = bottom_of(p, d);
+    int k = row_edges(p, d).bottom;
     if (k < 1) break;
-    double guess = std::floor(scale / (k - 0.5)) - p.length_y;
-    std::int64_t estimate = guess >= static_cast<double>(farthest)
-                                ? farthest
-                                : static_cast<std::int64_t>(std::max(guess, 0.0));
-    std::int64_t last = last_reaching(p, k, estimate, d, farthest);
+    std::int64_t last = farthest_reaching_down_to(p, RowBoundary::kNear, k, d, farthest);
     if (!flat(p, last)) add_row(index, p.position - last, reached, spans);
     if (last == farthest) break;
     d = last + 1;

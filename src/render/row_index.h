@@ -14,8 +14,6 @@
 #include "render/draw_step.h"
 #include "render/projection.h"
 
-struct FarRows;
-
 // The consecutive segments that all begin in one source row: it ends with
 // the segment that moves the pen to another row (or with the list).
 struct RowSpan {
@@ -34,7 +32,6 @@ struct RowIndex {
   std::int64_t lowest_row;            // rows above row 0 come from negative advances
   std::vector<std::uint32_t> frame;   // the spans of the frame being drawn; kept, so
                                       // that a frame allocates nothing once warm
-  FarRows* far_rows = nullptr;        // owned; noblur and fill only (far_rows.h)
 };
 
 // Null only when the list has more spans than the index counts; the passes
@@ -48,37 +45,46 @@ std::uint32_t reached_spans(const Projection& p, const RowIndex& index);
 
 // The spans that blur mode must visit for a frame, in list order: those in
 // rows that are not flat, among the spans the walk reaches. False when the
-// projection is not one that this search serves (a bottom edge at or behind
-// the viewer); walk_ink_runs then draws the frame.
+// projection is not one that fast_path_serves; walk_ink_runs then draws the
+// frame.
 bool blur_spans(const Projection& p, const RowIndex& index, std::vector<std::uint32_t>* spans);
 
-// The ink of span i, drawn in its row as the walk draws it.
-template <Mode mode, class Sink>
-void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink& sink,
-               Requests<Sink>& out) {
+// The reading of one span that every indexed path shares: f(pen, x, length)
+// for each segment of span i that is not paper, in list order, with its pen
+// number and the source x where it starts.
+template <class F>
+[[gnu::always_inline]] inline void each_ink_run(const RowIndex& index, std::uint32_t i, F f) {
   const RowSpan& span = index.spans[i];
-  std::int64_t d;
-  if (__builtin_sub_overflow(p.position, span.row, &d)) return;  // unreachably far
-  RowEdges row = row_edges(p, d);
-  if (!row.finite) return;
   SegmentCursor cursor = segment_at(index.list, span.first);
   const std::uint8_t* ink = index.ink.data();
-  Pen* const* pens = index.list->pens.data();
   std::int64_t pen_x = span.pen_x;
   const StoredSegment* s;
-  std::uint32_t pen, last_pen = kNoPenNumber;  // a row keeps to one ink for long
+  std::uint32_t pen;
   while (next_stored_segment(&cursor, &s, &pen)) {
-    if (ink[pen]) {
-      if (pen != last_pen) sink.use(pens[last_pen = pen]);
-      draw_step<mode>(p, row, pen_x, s->length, out);
-    }
+    if (ink[pen]) f(pen, pen_x, s->length);
     if (s->advance_y != 0) return;
     pen_x += s->advance_x;
   }
 }
 
+// The ink of span i, drawn in its row as the walk draws it.
+template <DrawMode mode, class Sink>
+void walk_span(const Projection& p, const RowIndex& index, std::uint32_t i, Sink& sink,
+               Requests<Sink>& out) {
+  std::int64_t d;
+  if (__builtin_sub_overflow(p.position, index.spans[i].row, &d)) return;  // unreachably far
+  RowEdges row = row_edges(p, d);
+  if (!row.finite) return;
+  Pen* const* pens = index.list->pens.data();
+  std::uint32_t last_pen = kNoPenNumber;  // a row keeps to one ink for long
+  each_ink_run(index, i, [&](std::uint32_t pen, std::int64_t x, int length) {
+    if (pen != last_pen) sink.use(pens[last_pen = pen]);
+    draw_step<mode>(p, row, x, length, out);
+  });
+}
+
 // Every span the walk reaches, in list order: the requests of the walk.
-template <Mode mode, class Sink>
+template <DrawMode mode, class Sink>
 void walk_ink_runs(const Projection& p, const RowIndex& index, Sink& sink) {
   if (p.position < 0 || !has_horizontal_scale(p)) return;
   Requests<Sink> out{sink, p.width, p.height};
@@ -92,5 +98,5 @@ template <class Sink>
 void walk_blur_spans(const Projection& p, const RowIndex& index,
                      const std::vector<std::uint32_t>& spans, Sink& sink) {
   Requests<Sink> out{sink, p.width, p.height};
-  for (std::uint32_t i : spans) walk_span<Mode::kBlur>(p, index, i, sink, out);
+  for (std::uint32_t i : spans) walk_span<kDrawBlur>(p, index, i, sink, out);
 }

@@ -10,7 +10,7 @@
 #include "render/draw_step.h"
 #include "render/projection.h"
 
-template <Mode mode, class Sink>
+template <DrawMode mode, class Sink>
 void walk_segments(const Projection& p, const SegmentList* list, unsigned long paper_pixel,
                    Sink& sink) {
   if (p.position < 0 || list->count == 0 || !has_horizontal_scale(p)) return;

@@ -63,16 +63,16 @@ void expect_far_rows_paint_the_walks_frame(Projection p, const SegmentList* list
   p.width = 1 + p.width % 300;
   p.height = 1 + p.height % 300;
   if (RowIndex* index = build_row_index(forward, paper->pixel)) {
-    for (Mode mode : {Mode::kNoblur, Mode::kFill}) {
+    for (DrawMode mode : {kDrawNoblur, kDrawFill}) {
       FarRows* far = build_far_rows(*index, mode);
       if (!far) std::abort();
       RasterSink walked(p.width, p.height), resolved(p.width, p.height);
-      if (mode == Mode::kFill) {
-        walk_ink_runs<Mode::kFill>(p, *index, walked);
-        draw_far_frame<Mode::kFill>(p, *index, far, resolved);
+      if (mode == kDrawFill) {
+        walk_ink_runs<kDrawFill>(p, *index, walked);
+        draw_far_frame<kDrawFill>(p, *index, far, resolved);
       } else {
-        walk_ink_runs<Mode::kNoblur>(p, *index, walked);
-        draw_far_frame<Mode::kNoblur>(p, *index, far, resolved);
+        walk_ink_runs<kDrawNoblur>(p, *index, walked);
+        draw_far_frame<kDrawNoblur>(p, *index, far, resolved);
       }
       if (!(walked == resolved)) std::abort();
       free_far_rows(far);
@@ -117,23 +117,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   CheckingSink sink{p.width, p.height};
-  walk_segments<Mode::kBlur>(p, list, 0, sink);
-  walk_segments<Mode::kNoblur>(p, list, 0, sink);
-  walk_segments<Mode::kFill>(p, list, 0, sink);
+  walk_segments<kDrawBlur>(p, list, 0, sink);
+  walk_segments<kDrawNoblur>(p, list, 0, sink);
+  walk_segments<kDrawFill>(p, list, 0, sink);
 
   // Every mode through the row index makes the requests of the plain walk.
   if (RowIndex* index = build_row_index(list, paper.pixel)) {
     HashingSink plain[3], indexed[3];
-    walk_segments<Mode::kBlur>(p, list, paper.pixel, plain[0]);
-    walk_segments<Mode::kNoblur>(p, list, paper.pixel, plain[1]);
-    walk_segments<Mode::kFill>(p, list, paper.pixel, plain[2]);
+    walk_segments<kDrawBlur>(p, list, paper.pixel, plain[0]);
+    walk_segments<kDrawNoblur>(p, list, paper.pixel, plain[1]);
+    walk_segments<kDrawFill>(p, list, paper.pixel, plain[2]);
     if (blur_spans(p, *index, &index->frame)) {
       walk_blur_spans(p, *index, index->frame, indexed[0]);
     } else {
-      walk_ink_runs<Mode::kBlur>(p, *index, indexed[0]);
+      walk_ink_runs<kDrawBlur>(p, *index, indexed[0]);
     }
-    walk_ink_runs<Mode::kNoblur>(p, *index, indexed[1]);
-    walk_ink_runs<Mode::kFill>(p, *index, indexed[2]);
+    walk_ink_runs<kDrawNoblur>(p, *index, indexed[1]);
+    walk_ink_runs<kDrawFill>(p, *index, indexed[2]);
     for (int m = 0; m < 3; ++m) {
       if (!(indexed[m] == plain[m])) std::abort();
     }

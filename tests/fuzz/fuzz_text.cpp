@@ -56,7 +56,7 @@ int next_ink(char32_t c, int ink) {
 }
 
 void prepare(FakeFont* f, char32_t c) {
-  Glyph* g = glyph_entry(f->glyphs, c);
+  GlyphRuns* g = glyph_entry(f->glyphs, c);
   if (g->rows) return;
   int w = glyph_width(f, c);
   g->width = static_cast<std::int16_t>(w);

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "app/frame_loop.h"
-#include "content/font_faces.h"
-#include "content/glyphs.h"
+#include "render/draw_pass.h"
 #include "support/app_start.h"
 #include "support/x_server.h"
 
@@ -33,8 +32,6 @@ struct AppFixture : testing::Test {
   static void release_app(AppState* s) {
     static auto* kept_fonts = new std::vector<XFontStruct*>;  // never destroyed
     kept_fonts->push_back(s->font_info);
-    free_glyphs(s);
-    close_font_faces(s);  // build_content closes them; a test may not have run it
     release_resources(s);
     XtDestroyApplicationContext(s->app_context);
   }
@@ -44,12 +41,13 @@ struct AppFixture : testing::Test {
     start_app_on(server.display_name, args, &arguments, &state);
   }
 
-  // Draws one frame as frame_step does, without showing it, and reads it
-  // back; the caller destroys the image.
-  XImage* frame(void (*pass)(AppState*)) {
+  // Draws one frame in `mode` as frame_step does, without showing it, and
+  // reads it back; the caller destroys the image.
+  XImage* frame(DrawMode mode) {
     XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
                    state.height);
-    pass(&state);
+    state.draw_mode = mode;
+    draw_pass(&state, {state.frame_pixmap, state.width, state.height, nullptr});
     return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
                      ZPixmap);
   }

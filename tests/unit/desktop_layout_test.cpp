@@ -25,10 +25,10 @@ std::string describe(const MonitorLayout& layout) {
 }
 
 TEST(MonitorLayout, OneFloorPerSizeOfMonitor) {
-  const MonitorArea left{0, 0, 1600, 900, false}, right{1600, 0, 1600, 900, false};
+  const ScreenArea left{0, 0, 1600, 900, false}, right{1600, 0, 1600, 900, false};
   const struct {
     const char* name;
-    std::vector<MonitorArea> monitors;
+    std::vector<ScreenArea> monitors;
     bool span;
     const char* expected;
   } cases[] = {
@@ -91,7 +91,7 @@ TEST(DirtyRows, BandsCoverBothFramesInRunsOfRows) {
   RowExtents none = extents_of(100, 20, {});
   changed_bands(none, none, 8, &bands);
   EXPECT_TRUE(bands.empty());
-  cover_extents(&none, 100, 20);
+  note_box(&none, 0, 0, 99, 19);  // every pixel: a frame whose content is not known
   changed_bands(none, a, 8, &bands);
   const std::vector<PixelBand> whole = {{0, 0, 100, 8}, {0, 8, 100, 8}, {0, 16, 100, 4}};
   EXPECT_EQ(bands, whole);

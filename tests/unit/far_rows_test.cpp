@@ -23,28 +23,28 @@ struct Indexed {
   RowIndex* index;
   FarRows* far[2];
   explicit Indexed(const Material& m) : index(build_row_index(m.list, 0)) {
-    far[0] = build_far_rows(*index, Mode::kNoblur);
-    far[1] = build_far_rows(*index, Mode::kFill);
+    far[0] = build_far_rows(*index, kDrawNoblur);
+    far[1] = build_far_rows(*index, kDrawFill);
   }
   ~Indexed() {
     free_far_rows(far[0]);
     free_far_rows(far[1]);
     free_row_index(index);
   }
-  template <Mode mode>
+  template <DrawMode mode>
   FarRows* of() const {
-    return far[mode == Mode::kFill];
+    return far[mode == kDrawFill];
   }
 };
 
-template <Mode mode>
+template <DrawMode mode>
 RasterSink walked(const Projection& p, const Indexed& x) {
   RasterSink sink(p.width, p.height);
   walk_ink_runs<mode>(p, *x.index, sink);
   return sink;
 }
 
-template <Mode mode>
+template <DrawMode mode>
 RasterSink resolved(const Projection& p, const Indexed& x) {
   RasterSink sink(p.width, p.height);
   draw_far_frame<mode>(p, *x.index, x.of<mode>(), sink);
@@ -56,16 +56,16 @@ struct Tally {
   std::uint64_t spans_read = 0;
 };
 
-template <Mode mode>
+template <DrawMode mode>
 void expect_frame(const Projection& p, const Indexed& x, Tally* tally) {
-  SCOPED_TRACE(std::string(mode == Mode::kFill ? "fill " : "noblur ") + std::to_string(p.width) +
+  SCOPED_TRACE(std::string(mode == kDrawFill ? "fill " : "noblur ") + std::to_string(p.width) +
                "x" + std::to_string(p.height) + " lx " + std::to_string(p.length_x) + " ly " +
                std::to_string(p.length_y) + " position " + std::to_string(p.position));
   RasterSink want = walked<mode>(p, x);
   RasterSink got = resolved<mode>(p, x);
   EXPECT_TRUE(got == want);
   ++tally->frames;
-  const FarRows& far = *x.of<mode>();
+  const FarFrame& far = x.of<mode>()->frame;
   tally->resolved += !far.screen_rows.empty();
   tally->spans_read += far.spans_read;
 }
@@ -95,8 +95,8 @@ Tally expect_frames(const Material& m, const std::vector<Projection>& views) {
   EXPECT_NE(x.far[1], nullptr);
   Tally tally;
   for (const Projection& p : views) {
-    expect_frame<Mode::kNoblur>(p, x, &tally);
-    expect_frame<Mode::kFill>(p, x, &tally);
+    expect_frame<kDrawNoblur>(p, x, &tally);
+    expect_frame<kDrawFill>(p, x, &tally);
   }
   return tally;
 }
@@ -172,8 +172,8 @@ TEST(FarRows, ShallowFramesAndRowsThatStepBackAreWalked) {
   make_lines(&m, 300, 16, 1, 26);
   Indexed x(m);
   Projection p{640, 480, 320, 320, 100, m.rows};
-  ASSERT_TRUE(plan_far_frame(p, *x.index, x.far[0]));
-  const FarRows& far = *x.far[0];
+  ASSERT_TRUE(plan_far_frame(p, *x.index, x.far[0]->maps, &x.far[0]->frame));
+  const FarFrame& far = x.far[0]->frame;
   for (const FarScreenRow& row : far.screen_rows) {
     EXPECT_GE(row.farthest - row.nearest + 1, kFarDepth) << row.y;
     EXPECT_EQ(row_edges(p, row.farthest).top, row.y);
@@ -187,24 +187,26 @@ TEST(FarRows, ShallowFramesAndRowsThatStepBackAreWalked) {
 
   for (long position : {0L, 300L, 2000L}) {
     Projection near{640, 480, 320, 320, 100, position};
-    EXPECT_FALSE(plan_far_frame(near, *x.index, x.far[0])) << position;
+    EXPECT_FALSE(plan_far_frame(near, *x.index, x.far[0]->maps, &x.far[0]->frame)) << position;
     HashingSink walk, far_path;
-    walk_ink_runs<Mode::kNoblur>(near, *x.index, walk);
-    draw_far_frame<Mode::kNoblur>(near, *x.index, x.far[0], far_path);
+    walk_ink_runs<kDrawNoblur>(near, *x.index, walk);
+    draw_far_frame<kDrawNoblur>(near, *x.index, x.far[0], far_path);
     EXPECT_TRUE(walk == far_path) << position;
   }
-  EXPECT_FALSE(plan_far_frame({640, 480, 320, 320, 0, m.rows}, *x.index, x.far[0]));
-  EXPECT_FALSE(plan_far_frame({640, 480, 320, -5, 100, m.rows}, *x.index, x.far[0]));
+  EXPECT_FALSE(
+      plan_far_frame({640, 480, 320, 320, 0, m.rows}, *x.index, x.far[0]->maps, &x.far[0]->frame));
+  EXPECT_FALSE(
+      plan_far_frame({640, 480, 320, -5, 100, m.rows}, *x.index, x.far[0]->maps, &x.far[0]->frame));
 
   for (int space : {-3, -17}) {
     Material back;
     make_lines(&back, 50, 16, space, 27);
     RowIndex* index = build_row_index(back.list, 0);
-    EXPECT_EQ(build_far_rows(*index, Mode::kNoblur), nullptr) << space;
-    EXPECT_EQ(build_far_rows(*index, Mode::kFill), nullptr) << space;
+    EXPECT_EQ(build_far_rows(*index, kDrawNoblur), nullptr) << space;
+    EXPECT_EQ(build_far_rows(*index, kDrawFill), nullptr) << space;
     free_row_index(index);
   }
-  EXPECT_EQ(build_far_rows(*x.index, Mode::kBlur), nullptr);
+  EXPECT_EQ(build_far_rows(*x.index, kDrawBlur), nullptr);
 }
 
 // The maps of two rows: noblur keeps where runs start and the pixel borders
@@ -223,7 +225,7 @@ TEST(FarRows, InkMapsOfTwoRows) {
     for (int b = 0; b < 30; ++b) bits += (map[b >> 6] >> (b & 63)) & 1 ? '#' : '.';
     return bits;
   };
-  const FarRows& noblur = *x.far[0];
+  const FarRowMaps& noblur = x.far[0]->maps;
   EXPECT_EQ(noblur.ink_first, 10);
   EXPECT_EQ(noblur.ink_last, 22);
   EXPECT_EQ(noblur.bucket_width, 1);
@@ -231,7 +233,7 @@ TEST(FarRows, InkMapsOfTwoRows) {
   EXPECT_EQ(buckets(noblur.maps[0][kCrossMap][0]), "...........####......##.......");
   EXPECT_EQ(buckets(noblur.maps[3][kCrossMap][0]), buckets(noblur.maps[0][kCrossMap][0]));
   EXPECT_EQ(noblur.origin, 0);
-  const FarRows& fill = *x.far[1];
+  const FarRowMaps& fill = x.far[1]->maps;
   EXPECT_EQ(fill.ink_first, 10);
   EXPECT_EQ(buckets(fill.maps[0][kMarkMap][0]), "..........#####.....###.......");
 
@@ -240,10 +242,10 @@ TEST(FarRows, InkMapsOfTwoRows) {
   wide.add(1, 5, 1000, 0);  // x -100 to -95
   wide.add(1, 3, 3, 1);     // x 900 to 903
   Indexed w(wide);
-  EXPECT_EQ(w.far[1]->origin, -100);
-  EXPECT_EQ(w.far[1]->bucket_width, 2);
-  EXPECT_EQ(w.far[1]->ink_last, 903);
-  EXPECT_EQ(buckets(w.far[1]->maps[0][kMarkMap][0]), "###...........................");
+  EXPECT_EQ(w.far[1]->maps.origin, -100);
+  EXPECT_EQ(w.far[1]->maps.bucket_width, 2);
+  EXPECT_EQ(w.far[1]->maps.ink_last, 903);
+  EXPECT_EQ(buckets(w.far[1]->maps.maps[0][kMarkMap][0]), "###...........................");
 }
 
 // Whatever a row marks on its screen row, the maps of its block may mark:
@@ -266,19 +268,19 @@ TEST(FarRows, TheMapsNeverRuleOutAMarkedPixel) {
                  1 + static_cast<int>(random() % 400),
                  1 + static_cast<int>(random() % 200),
                  static_cast<long>(random() % 30000)};
-    for (Mode mode : {Mode::kNoblur, Mode::kFill}) {
+    for (DrawMode mode : {kDrawNoblur, kDrawFill}) {
       RasterSink frame(p.width, p.height);
-      if (mode == Mode::kFill) {
-        walk_ink_runs<Mode::kFill>(p, *ix.index, frame);
+      if (mode == kDrawFill) {
+        walk_ink_runs<kDrawFill>(p, *ix.index, frame);
       } else {
-        walk_ink_runs<Mode::kNoblur>(p, *ix.index, frame);
+        walk_ink_runs<kDrawNoblur>(p, *ix.index, frame);
       }
       RowEdges row = row_edges(p, p.position);
       if (row.bottom - row.top > 1) continue;  // far rows only
-      const FarRows& far = *ix.far[mode == Mode::kFill];
+      const FarRowMaps& far = ix.far[mode == kDrawFill]->maps;
       BlockReach reach = block_reach(p, *ix.index, far, 0, 0);
       for (int y : {static_cast<int>(row.top), static_cast<int>(row.bottom)}) {
-        if (y < 0 || y >= p.height || (mode == Mode::kNoblur && y != row.top)) continue;
+        if (y < 0 || y >= p.height || (mode == kDrawNoblur && y != row.top)) continue;
         for (int px = 0; px < p.width; ++px) {
           if (frame.pixels[y * p.width + px] == 0) continue;
           for (int level = 0; level < kBlockLevels; ++level) {

@@ -98,15 +98,15 @@ TEST(FramePacing, RefreshRateOfAMode) {
 }
 
 TEST(FramePacing, RateOfTheOutputUnderTheView) {
-  const OutputArea two[] = {
-      {0, 0, 1920, 1080, 60, false},
-      {1920, 0, 1280, 1024, 75, true},
+  const ScreenArea two[] = {
+      {0, 0, 1920, 1080, false, 60},
+      {1920, 0, 1280, 1024, true, 75},
   };
-  const OutputArea unknown[] = {
-      {0, 0, 1920, 1080, 0, true},
+  const ScreenArea unknown[] = {
+      {0, 0, 1920, 1080, true, 0},
   };
   const struct {
-    const OutputArea* outputs;
+    const ScreenArea* outputs;
     int count, x, y;
     double rate;
   } cases[] = {

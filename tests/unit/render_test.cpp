@@ -32,7 +32,7 @@ Projection standard(std::int64_t position) {
   return {640, 480, 320, 320, 100, position};
 }
 
-template <Mode mode>
+template <DrawMode mode>
 std::vector<std::string> draw(const Projection& p, const List& l) {
   RecordingSink sink;
   walk_segments<mode>(p, l.list, kPaper, sink);
@@ -78,6 +78,71 @@ TEST(Projection, RoundingAddsAHalfAndTruncatesTowardZero) {
   EXPECT_EQ(round_row(-1e9), -32768);
   EXPECT_EQ(round_row(1.0 / 0.0), 32767);
   EXPECT_EQ(round_row(-1.0 / 0.0), -32768);
+}
+
+// The searches of distances by screen row give what a scan of the rows
+// gives: the farthest row whose boundary still rounds to y or below, for
+// frames near and far, magnified and not, both boundaries.
+TEST(Projection, FarthestRowReachingAScreenRowIsTheScansAnswer) {
+  const struct {
+    int height, length_y;
+    std::int64_t nearest, farthest;
+  } cases[] = {{480, 100, 0, 3000},     {480, 1, 0, 2000}, {37, 7, 5, 900},
+               {1000, 1000, 0, 5000},   {1, 100, 0, 500},  {768, 2, 100, 100},
+               {480, 100, 9000, 400000}};
+  for (const auto& c : cases) {
+    Projection p{640, c.height, 320, 320, c.length_y, 0};
+    for (RowBoundary boundary : {RowBoundary::kFar, RowBoundary::kNear}) {
+      for (int y = -1; y <= c.height + 1; ++y) {
+        std::int64_t want = c.nearest - 1;  // by a scan, over at most a few thousand rows
+        auto rounded = [&](std::int64_t d) {
+          RowEdges r = row_edges(p, d);
+          return boundary == RowBoundary::kFar ? r.top : r.bottom;
+        };
+        if (c.farthest - c.nearest <= 6000) {
+          for (std::int64_t d = c.nearest; d <= c.farthest && rounded(d) >= y; ++d) want = d;
+        } else {  // too many rows to scan: the answer's neighbours decide
+          want = farthest_reaching_down_to(p, boundary, y, c.nearest, c.farthest);
+          EXPECT_TRUE(want == c.nearest - 1 || rounded(want) >= y);
+          EXPECT_TRUE(want == c.farthest || rounded(want + 1) < y);
+        }
+        EXPECT_EQ(farthest_reaching_down_to(p, boundary, y, c.nearest, c.farthest), want)
+            << "height " << c.height << " ly " << c.length_y << " y " << y << " boundary "
+            << (boundary == RowBoundary::kFar ? "far" : "near");
+      }
+    }
+  }
+}
+
+// Screen x and source x along a boundary are each other's inverse, about
+// the centre line; the scale is that of row_edges.
+TEST(Projection, ScreenAndSourceXAlongABoundary) {
+  Projection p{641, 480, 321, 160, 100, 0};
+  RowEdges r = row_edges(p, 20);
+  EXPECT_EQ(x_scale_at(p, r.edge_top), r.step_top);
+  EXPECT_EQ(x_scale_at(p, 480), 641.0 / 160);
+  const double table[][2] = {{160, 320}, {0, 320 - 160 * 641.0 / 160}, {161, 320 + 641.0 / 160}};
+  for (const auto& row : table) {
+    EXPECT_DOUBLE_EQ(screen_x_at(p, row[0], x_scale_at(p, 480)), row[1]);
+    EXPECT_DOUBLE_EQ(source_x_at(p, row[1], x_scale_at(p, 480)), row[0]);
+  }
+}
+
+// The indexed paths serve a floor in front of the viewer with lengths and
+// a frame of a pixel or more, short of the end of the position's range.
+TEST(Projection, WhichProjectionsTheIndexedPathsServe) {
+  const struct {
+    Projection p;
+    bool served;
+  } cases[] = {{{640, 480, 320, 320, 100, 0}, true},
+               {{640, 480, 320, 320, 100, -5}, true},
+               {{640, 480, 320, 320, 0, 0}, false},
+               {{640, 480, 320, 0, 100, 0}, false},
+               {{640, 480, 320, -3, 100, 0}, false},
+               {{0, 480, 320, 320, 100, 0}, false},
+               {{640, 480, 320, 320, 100, INT64_MAX - 102}, false},
+               {{640, 480, 320, 320, 100, INT64_MAX - 103}, true}};
+  for (const auto& c : cases) EXPECT_EQ(fast_path_serves(c.p), c.served) << c.p.position;
 }
 
 // The division-free x of the drawing steps is the exact formula's x, for
@@ -242,25 +307,25 @@ TEST(DrawStep, EveryModeMakesTheRequestsOfItsTable) {
     List l;
     if (c.pen_x) l.add(false, 0, c.pen_x, 0);
     l.add(true, c.length, c.length, 0);
-    EXPECT_EQ(draw<Mode::kBlur>(p, l), c.blur);
-    EXPECT_EQ(draw<Mode::kNoblur>(p, l), c.noblur);
-    EXPECT_EQ(draw<Mode::kFill>(p, l), c.fill);
+    EXPECT_EQ(draw<kDrawBlur>(p, l), c.blur);
+    EXPECT_EQ(draw<kDrawNoblur>(p, l), c.noblur);
+    EXPECT_EQ(draw<kDrawFill>(p, l), c.fill);
   }
 }
 
 TEST(Walk, DrawsNothingAtANegativePositionOrForAnEmptyList) {
   List l;
-  EXPECT_TRUE(draw<Mode::kFill>(standard(0), l).empty());
+  EXPECT_TRUE(draw<kDrawFill>(standard(0), l).empty());
   l.add(true, 320, 0, 1);
-  EXPECT_TRUE(draw<Mode::kFill>(standard(-1), l).empty());
-  EXPECT_TRUE(draw<Mode::kNoblur>(standard(INT64_MIN), l).empty());
-  EXPECT_EQ(draw<Mode::kBlur>(standard(0), l).size(), 1u);
+  EXPECT_TRUE(draw<kDrawFill>(standard(-1), l).empty());
+  EXPECT_TRUE(draw<kDrawNoblur>(standard(INT64_MIN), l).empty());
+  EXPECT_EQ(draw<kDrawBlur>(standard(0), l).size(), 1u);
 }
 
 TEST(Walk, PositionZeroStopsRightAfterTheFirstRowsLastSegment) {
   List l;
   l.add(true, 100, 100, 0).add(true, 50, -100, 1).add(true, 320, 0, 1);
-  Strings drawn = draw<Mode::kBlur>(standard(0), l);
+  Strings drawn = draw<kDrawBlur>(standard(0), l);
   ASSERT_EQ(drawn.size(), 2u);  // both row-0 segments, the one that moves on included
   EXPECT_EQ(drawn[1], "polygon (200,480) (201,475) (300,475) (300,480)");
 }
@@ -268,7 +333,7 @@ TEST(Walk, PositionZeroStopsRightAfterTheFirstRowsLastSegment) {
 TEST(Walk, PaperSegmentsMoveThePenWithoutDrawing) {
   List l;
   l.add(false, 300, 8, 0).add(true, 1, 1, 0);
-  Strings drawn = draw<Mode::kNoblur>(standard(102), l);
+  Strings drawn = draw<kDrawNoblur>(standard(102), l);
   EXPECT_EQ(drawn, Strings{"line (170,236) (170,238)"});
 }
 
@@ -278,22 +343,22 @@ TEST(Walk, ANegativeAdvanceDrawsFurtherAway) {
   List back, direct;
   back.add(false, 0, 0, 2).add(false, 0, 0, -1).add(true, 320, 0, 0);
   direct.add(false, 0, 0, 1).add(true, 320, 0, 0);
-  Strings drawn = draw<Mode::kFill>(standard(5), back);
+  Strings drawn = draw<kDrawFill>(standard(5), back);
   EXPECT_FALSE(drawn.empty());
-  EXPECT_EQ(drawn, draw<Mode::kFill>(standard(5), direct));
-  EXPECT_NE(drawn, draw<Mode::kFill>(standard(4), direct));
+  EXPECT_EQ(drawn, draw<kDrawFill>(standard(5), direct));
+  EXPECT_NE(drawn, draw<kDrawFill>(standard(4), direct));
 }
 
 TEST(Walk, StopsAtTheFirstRowBeyondThePositionEvenIfALaterOneComesBack) {
   List l;
   l.add(true, 10, 0, 5).add(false, 0, 0, -5).add(true, 320, 0, 0);
-  EXPECT_EQ(draw<Mode::kFill>(standard(2), l).size(), 4u);  // only the first segment
+  EXPECT_EQ(draw<kDrawFill>(standard(2), l).size(), 4u);  // only the first segment
 }
 
 TEST(Walk, AListWithoutARowMoveEndsAtItsTail) {
   List l;
   l.add(true, 10, 10, 0).add(true, 10, 10, 0).add(true, 10, 10, 0);
-  EXPECT_EQ(draw<Mode::kNoblur>(standard(0), l).size(), 3u);
+  EXPECT_EQ(draw<kDrawNoblur>(standard(0), l).size(), 3u);
 }
 
 // A text-like list: `rows` rows of alternating ink and paper runs.
@@ -305,14 +370,14 @@ List& striped(List& l, int rows) {
   return l;
 }
 
-template <Mode mode>
+template <DrawMode mode>
 RecordingSink record(const Projection& p, const List& l) {
   RecordingSink sink;
   walk_segments<mode>(p, l.list, kPaper, sink);
   return sink;
 }
 
-template <Mode mode>
+template <DrawMode mode>
 void expect_marks_only_off_frame_rows(const Projection& p, const List& l) {
   RecordingSink s = record<mode>(p, l);
   for (size_t i = 0; i < s.ys.size(); ++i) {
@@ -330,9 +395,9 @@ TEST(Walk, ZeroAndNegativeLengthYNeverDrawInsideTheFrame) {
     for (std::int64_t position : {0, 3, 5, 6, 99, 100, 101, 102, 250}) {
       SCOPED_TRACE("ly " + std::to_string(ly) + " position " + std::to_string(position));
       Projection p{640, 480, 320, 320, ly, position};
-      expect_marks_only_off_frame_rows<Mode::kBlur>(p, l);
-      expect_marks_only_off_frame_rows<Mode::kNoblur>(p, l);
-      expect_marks_only_off_frame_rows<Mode::kFill>(p, l);
+      expect_marks_only_off_frame_rows<kDrawBlur>(p, l);
+      expect_marks_only_off_frame_rows<kDrawNoblur>(p, l);
+      expect_marks_only_off_frame_rows<kDrawFill>(p, l);
     }
   }
 }
@@ -341,7 +406,7 @@ TEST(Walk, NoHorizontalScaleDrawsNothing) {
   List l;
   striped(l, 20);
   Projection p{640, 480, 0, 0, 100, 10};
-  EXPECT_TRUE(draw<Mode::kFill>(p, l).empty());
+  EXPECT_TRUE(draw<kDrawFill>(p, l).empty());
 }
 
 // With length_x 1 the corners reach far beyond the 16-bit range; every request
@@ -353,20 +418,20 @@ TEST(Walk, ExtremeLengthXStaysInTheCoordinateRange) {
     for (std::int64_t position : {0, 10, 150, 299}) {
       Projection p{640, 480, 320, lx, 100, position};
       for (const RecordingSink& s :
-           {record<Mode::kBlur>(p, l), record<Mode::kNoblur>(p, l), record<Mode::kFill>(p, l)}) {
+           {record<kDrawBlur>(p, l), record<kDrawNoblur>(p, l), record<kDrawFill>(p, l)}) {
         for (int x : s.xs) EXPECT_TRUE(x >= -32768 && x <= 32767) << x;
       }
     }
   }
   List wide;
   wide.add(true, 320, 0, 0);
-  Strings drawn = draw<Mode::kBlur>({640, 480, 320, 1, 100, 0}, wide);
+  Strings drawn = draw<kDrawBlur>({640, 480, 320, 1, 100, 0}, wide);
   EXPECT_EQ(drawn, (Strings{"rectangle (0,475) (640,1)", "rectangle (0,476) (640,1)",
                             "rectangle (0,477) (640,1)", "rectangle (0,478) (640,1)",
                             "rectangle (0,479) (640,1)"}));
   List right;
   right.add(false, 0, 250, 0).add(true, 1, 1, 0);  // corners beyond 32767
-  EXPECT_TRUE(draw<Mode::kBlur>({640, 480, 320, 1, 100, 0}, right).empty());
+  EXPECT_TRUE(draw<kDrawBlur>({640, 480, 320, 1, 100, 0}, right).empty());
 }
 
 // A source wider than the 16-bit range with an ordinary length_x.
@@ -376,7 +441,7 @@ TEST(Walk, LargeSourceWidthBoundsEveryRequest) {
   for (std::int64_t position : {0, 5, 50}) {
     Projection p{640, 480, 70000, 320, 100, position};
     for (const RecordingSink& s :
-         {record<Mode::kBlur>(p, l), record<Mode::kNoblur>(p, l), record<Mode::kFill>(p, l)}) {
+         {record<kDrawBlur>(p, l), record<kDrawNoblur>(p, l), record<kDrawFill>(p, l)}) {
       for (int x : s.xs) EXPECT_TRUE(x >= -32768 && x <= 32767) << x;
     }
   }

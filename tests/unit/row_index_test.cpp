@@ -17,14 +17,14 @@
 
 namespace {
 
-template <Mode mode>
+template <DrawMode mode>
 HashingSink plain(const Projection& p, const Material& m) {
   HashingSink sink;
   walk_segments<mode>(p, m.list, 0, sink);
   return sink;
 }
 
-template <Mode mode>
+template <DrawMode mode>
 HashingSink through_runs(const Projection& p, const RowIndex& index) {
   HashingSink sink;
   walk_ink_runs<mode>(p, index, sink);
@@ -50,11 +50,11 @@ void expect_same_frames(const Material& m, const std::vector<Projection>& views)
     SCOPED_TRACE("view " + std::to_string(p.width) + "x" + std::to_string(p.height) + " lx " +
                  std::to_string(p.length_x) + " ly " + std::to_string(p.length_y) + " position " +
                  std::to_string(p.position));
-    HashingSink blur = plain<Mode::kBlur>(p, m);
+    HashingSink blur = plain<kDrawBlur>(p, m);
     expect_same(through_blur_spans(p, index), blur, "blur, far rows skipped");
-    expect_same(through_runs<Mode::kBlur>(p, *index), blur, "blur");
-    expect_same(through_runs<Mode::kNoblur>(p, *index), plain<Mode::kNoblur>(p, m), "noblur");
-    expect_same(through_runs<Mode::kFill>(p, *index), plain<Mode::kFill>(p, m), "fill");
+    expect_same(through_runs<kDrawBlur>(p, *index), blur, "blur");
+    expect_same(through_runs<kDrawNoblur>(p, *index), plain<kDrawNoblur>(p, m), "noblur");
+    expect_same(through_runs<kDrawFill>(p, *index), plain<kDrawFill>(p, m), "fill");
   }
   free_row_index(index);
 }

@@ -12,7 +12,6 @@
 #include "app/desktop_background.h"
 #include "content/source_intake.h"
 #include "render/draw_pass.h"
-#include "render/row_index.h"
 #include "support/app_fixture.h"
 
 namespace {
@@ -34,21 +33,16 @@ struct DesktopFrames : AppFixture {
     Display* d = state.display;
     Pixmap whole = XCreatePixmap(d, state.root_window, state.width, state.height, state.depth);
     XFillRectangle(d, whole, state.paper_gc, 0, 0, state.width, state.height);
+    std::int64_t shown = state.position;
+    state.position = position;
     for (const Area& m : monitors) {
-      AppState view = state;
-      view.desktop = nullptr;
-      view.drawn_rows = nullptr;
-      view.position = position;
-      view.width = m.width;
-      view.height = m.height;
-      view.frame_pixmap = XCreatePixmap(d, state.root_window, m.width, m.height, state.depth);
-      XFillRectangle(d, view.frame_pixmap, state.paper_gc, 0, 0, m.width, m.height);
-      if (state.draw_mode == kDrawNoblur) draw_noblur(&view);
-      if (state.draw_mode == kDrawBlur) draw_blur(&view);
-      if (state.draw_mode == kDrawFill) draw_fill(&view);
-      XCopyArea(d, view.frame_pixmap, whole, state.copy_gc, 0, 0, m.width, m.height, m.x, m.y);
-      XFreePixmap(d, view.frame_pixmap);
+      Pixmap floor = XCreatePixmap(d, state.root_window, m.width, m.height, state.depth);
+      XFillRectangle(d, floor, state.paper_gc, 0, 0, m.width, m.height);
+      draw_pass(&state, {floor, m.width, m.height, nullptr});
+      XCopyArea(d, floor, whole, state.copy_gc, 0, 0, m.width, m.height, m.x, m.y);
+      XFreePixmap(d, floor);
     }
+    state.position = shown;
     XImage* image = XGetImage(d, whole, 0, 0, state.width, state.height, AllPlanes, ZPixmap);
     XFreePixmap(d, whole);
     return image;
@@ -83,7 +77,7 @@ TEST_F(DesktopFrames, PartialPaintsEqualFullRepaintsOnEveryMonitorThroughScreenC
   run("xrandr --setmonitor R 600/150x500/120+900+50 none");
   start_app({"-root", "-xrm", "*frameRate: 0", "-start", "900"});
   build_content(&state, &argc, argv.data());
-  state.row_index = build_row_index(state.segments, state.paper_pixel);
+  index_display_list(&state);
   ASSERT_NE(state.desktop, nullptr);
   ASSERT_EQ(state.desktop->floors.size(), 2u);
 
@@ -118,7 +112,7 @@ TEST_F(DesktopFrames, SpanMonitorsKeepsOneFloorAcrossTheRoot) {
   run("xrandr --setmonitor R 800/200x600/150+800+0 none");
   start_app({"-root", "-xrm", "*spanMonitors: true", "-xrm", "*frameRate: 0", "-start", "300"});
   build_content(&state, &argc, argv.data());
-  state.row_index = build_row_index(state.segments, state.paper_pixel);
+  index_display_list(&state);
   fly_and_compare({{0, 0, 1600, 600}}, 12, 300);
 }
 

@@ -42,7 +42,7 @@ struct FarRowsX : AppFixture {
   void compile(const std::vector<std::string>& args) {
     start_app(args);
     build_content(&state, &argc, argv.data());
-    state.row_index = build_row_index(state.segments, state.paper_pixel);
+    index_display_list(&state);
     ASSERT_NE(state.row_index, nullptr);
   }
   // Frames at `count` random positions to beyond the end, and at the end,
@@ -53,22 +53,21 @@ struct FarRowsX : AppFixture {
     std::mt19937_64 random(seed);
     std::uniform_int_distribution<std::int64_t> position(rows / 4, rows + rows / 2);
     int resolved = 0;
-    for (Mode mode : {Mode::kNoblur, Mode::kFill}) {
+    for (DrawMode mode : {kDrawNoblur, kDrawFill}) {
       FarRows* far = build_far_rows(*index, mode);
       EXPECT_NE(far, nullptr);
-      auto pass = mode == Mode::kFill ? draw_fill : draw_noblur;
       for (int i = 0; i <= count && far; ++i) {
         state.position = i == count ? rows : position(random);
         Projection p{state.width,    state.height,   state.source_width,
                      state.length_x, state.length_y, state.position};
-        resolved += plan_far_frame(p, *index, far);
-        index->far_rows = far;
-        XImage* ours = frame(pass);
-        index->far_rows = nullptr;
-        XImage* walked = frame(pass);
+        resolved += plan_far_frame(p, *index, far->maps, &far->frame);
+        state.far_rows = far;
+        XImage* ours = frame(mode);
+        state.far_rows = nullptr;
+        XImage* walked = frame(mode);
         std::size_t size = static_cast<std::size_t>(ours->bytes_per_line) * ours->height;
         EXPECT_EQ(std::memcmp(ours->data, walked->data, size), 0)
-            << (mode == Mode::kFill ? "fill" : "noblur") << " at " << state.position;
+            << (mode == kDrawFill ? "fill" : "noblur") << " at " << state.position;
         XDestroyImage(ours);
         XDestroyImage(walked);
       }
@@ -159,13 +158,10 @@ TEST_F(FarRowsX, PicturesOfManyPens) {
 // and blur mode builds none.
 TEST_F(FarRowsX, ListsWhoseRowsStepBackAndBlurKeepToTheWalk) {
   compile({"-space", "-20", "-nb", write_material(listing(100, 41))});
-  add_far_rows(&state);
-  EXPECT_EQ(state.row_index->far_rows, nullptr);
-  state.draw_mode = kDrawBlur;
-  add_far_rows(&state);
-  EXPECT_EQ(state.row_index->far_rows, nullptr);
+  EXPECT_EQ(state.far_rows, nullptr);
+  EXPECT_EQ(build_far_rows(*state.row_index, kDrawBlur), nullptr);
   state.position = 5000;
-  XImage* image = frame(draw_noblur);
+  XImage* image = frame(kDrawNoblur);
   bool ink = false;
   for (int y = 0; y < state.height && !ink; ++y) {
     for (int x = 0; x < state.width && !ink; ++x) ink = XGetPixel(image, x, y) != state.paper_pixel;

@@ -45,7 +45,7 @@ struct Fonts : AppFixture {
   }
   Shape shape(char32_t c) {
     if (!glyph_entry(state.glyphs, c)->rows) rasterize_glyph(&state, c);
-    const Glyph& g = *glyph_entry(state.glyphs, c);
+    const GlyphRuns& g = *glyph_entry(state.glyphs, c);
     Shape out;
     out.width = g.width;
     for (int r = 0; r < state.line_height; ++r) {

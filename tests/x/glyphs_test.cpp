@@ -42,7 +42,7 @@ TEST_F(Glyphs, EveryGlyphOfTheFixedFontIsEightWideAndSixteenHigh) {
   int ink_rows = 0;
   for (int code = 32; code < 256; ++code) {
     rasterize_glyph(&state, code);
-    const Glyph& g = *glyph_entry(state.glyphs, code);
+    const GlyphRuns& g = *glyph_entry(state.glyphs, code);
     ASSERT_NE(g.rows, nullptr);
     EXPECT_EQ(g.width, 8) << code;
     for (int r = 0; r < 16; ++r) {

@@ -48,11 +48,11 @@ TEST_F(RenderX, BandsCoverTheirRowsInEachMode) {
   add(true, 320, 0, 0);
   state.position = 102;  // row 0 lies from screen row 236 to 238
   const struct {
-    void (*pass)(AppState*);
+    DrawMode mode;
     std::vector<int> rows;
-  } cases[] = {{draw_blur, {236, 237}}, {draw_noblur, {236, 237}}, {draw_fill, {236, 237, 238}}};
+  } cases[] = {{kDrawBlur, {236, 237}}, {kDrawNoblur, {236, 237}}, {kDrawFill, {236, 237, 238}}};
   for (const auto& c : cases) {
-    XImage* image = frame(c.pass);
+    XImage* image = frame(c.mode);
     EXPECT_EQ(ink_rows_at(image, 320), c.rows);
     XDestroyImage(image);
   }
@@ -61,11 +61,11 @@ TEST_F(RenderX, BandsCoverTheirRowsInEachMode) {
 TEST_F(RenderX, FarRowsShowOnlyInNoblurAndFill) {
   add(true, 320, 0, 0);
   state.position = 127;  // a flat row at screen row 211
-  XImage* blur = frame(draw_blur);
+  XImage* blur = frame(kDrawBlur);
   EXPECT_EQ(ink_pixels(blur), 0);
   XDestroyImage(blur);
-  for (auto pass : {draw_noblur, draw_fill}) {
-    XImage* image = frame(pass);
+  for (DrawMode mode : {kDrawNoblur, kDrawFill}) {
+    XImage* image = frame(mode);
     EXPECT_EQ(ink_rows_at(image, 320), std::vector<int>{211});
     XDestroyImage(image);
   }
@@ -74,8 +74,8 @@ TEST_F(RenderX, FarRowsShowOnlyInNoblurAndFill) {
 TEST_F(RenderX, NothingIsDrawnAtANegativePosition) {
   add(true, 320, 0, 1);
   state.position = -1;
-  for (auto pass : {draw_blur, draw_noblur, draw_fill}) {
-    XImage* image = frame(pass);
+  for (DrawMode mode : {kDrawBlur, kDrawNoblur, kDrawFill}) {
+    XImage* image = frame(mode);
     EXPECT_EQ(ink_pixels(image), 0);
     XDestroyImage(image);
   }
@@ -86,13 +86,13 @@ TEST_F(RenderX, ExtremeLengthXLeavesNoStrayMarks) {
   state.position = 0;
   add(false, 0, 250, 0);  // far right of the centre: wholly off the frame
   add(true, 1, -250, 0);
-  XImage* off = frame(draw_fill);
+  XImage* off = frame(kDrawFill);
   EXPECT_EQ(ink_pixels(off), 0);
   XDestroyImage(off);
 
   add(true, 320, 0, 0);  // the whole source width: the whole frame width
-  for (auto pass : {draw_blur, draw_noblur}) {
-    XImage* image = frame(pass);
+  for (DrawMode mode : {kDrawBlur, kDrawNoblur}) {
+    XImage* image = frame(mode);
     EXPECT_EQ(ink_pixels(image), 5 * 640);  // rows 475 to 479, nothing else
     EXPECT_EQ(ink_rows_at(image, 0), (std::vector<int>{475, 476, 477, 478, 479}));
     XDestroyImage(image);
@@ -182,15 +182,15 @@ TEST_F(RenderX, TheIndexDrawsThePlainWalksFrame) {
   }
   state.row_index = build_row_index(state.segments, state.paper_pixel);
   ASSERT_NE(state.row_index, nullptr);
-  for (auto pass : {draw_blur, draw_noblur, draw_fill}) {
+  for (DrawMode mode : {kDrawBlur, kDrawNoblur, kDrawFill}) {
     for (int length_y : {100, 7}) {
       for (std::int64_t position : {0, 40, 300, 2000, 6000, 7000}) {
         state.length_y = length_y;
         state.position = position;
-        XImage* indexed = frame(pass);
+        XImage* indexed = frame(mode);
         RowIndex* index = state.row_index;
         state.row_index = nullptr;
-        XImage* plain = frame(pass);
+        XImage* plain = frame(mode);
         state.row_index = index;
         EXPECT_GT(ink_pixels(plain), 0) << position;
         EXPECT_TRUE(same_pixels(indexed, plain)) << "length_y " << length_y << " at " << position;
