@@ -267,7 +267,7 @@ void BM_ListingCharacters(benchmark::State& state) {
   long characters = 0;
   for (auto _ : state) {
     std::FILE* f = fmemopen(text.data(), text.size(), "r");
-    LetterCursor cursor{from_stream, nullptr, f, static_cast<int>(state.range(0)), {}, 0};
+    LetterCursor cursor = stream_cursor(f, static_cast<int>(state.range(0)));
     characters = 0;
     while (next_char(&cursor) != -1) ++characters;
     std::fclose(f);

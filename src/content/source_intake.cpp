@@ -141,7 +141,7 @@ void draw_message(AppState* s, int y, const char* text) {
   }
   char32_t characters[kLineBufferSize];
   int count = 0;
-  LetterCursor cursor{from_string, text, nullptr, 1, {}, 0};
+  LetterCursor cursor = string_cursor(text, 1);
   for (int c; count < kLineBufferSize && (c = next_char(&cursor)) != -1;) {
     characters[count++] = static_cast<char32_t>(c);
   }

@@ -78,7 +78,7 @@ void prepare(FakeFont* f, char32_t c) {
 void prepare_text(FakeFont* f, std::string& text, int utf8) {
   std::FILE* stream = fmemopen(text.data(), text.size(), "r");
   if (!stream) return;
-  LetterCursor cursor{from_stream, nullptr, stream, utf8, {}, 0};
+  LetterCursor cursor = stream_cursor(stream, utf8);
   for (int c; (c = next_char(&cursor)) != -1;) prepare(f, static_cast<char32_t>(c));
   std::fclose(stream);
 }

@@ -13,7 +13,8 @@ namespace {
 std::u32string decode(const std::string& bytes, LetterSource mode) {
   std::string copy = bytes;
   std::FILE* stream = mode == from_stream ? fmemopen(copy.data(), copy.size(), "r") : nullptr;
-  LetterCursor cursor{mode, copy.c_str(), stream, 1, {}, 0};
+  LetterCursor cursor =
+      mode == from_stream ? stream_cursor(stream, 1) : string_cursor(copy.c_str(), 1);
   std::u32string out;
   for (int c; (c = next_char(&cursor)) != -1;) out.push_back(static_cast<char32_t>(c));
   if (stream) std::fclose(stream);
