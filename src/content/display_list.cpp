@@ -62,8 +62,20 @@ StoredSegment* store_segment(SegmentList* list, Segment segment) {
   }
   block->used += wide ? 2 : 1;
   ++list->count;
+  list->rows += segment.advance_y;
   list->tail = stored;
   return stored;
+}
+
+void drop_segments_before(SegmentList* list, SegmentPlace place, std::int64_t x, std::int64_t row) {
+  for (std::uint32_t b = list->start.block; b < place.block && b < list->blocks.size(); ++b) {
+    SegmentBlock& block = list->blocks[b];
+    delete[] block.places;
+    block = {nullptr, 0, 0};
+  }
+  list->start = place;
+  list->start_x = x;
+  list->start_row = row;
 }
 
 void free_segment_list(SegmentList* list) {
@@ -84,7 +96,7 @@ SegmentCursor segment_at(const SegmentList* list, SegmentPlace place) {
 }
 
 SegmentCursor first_segment(const SegmentList* list) {
-  return segment_at(list, {0, 0});
+  return segment_at(list, list->start);
 }
 
 PenCache* new_pen_cache() {

@@ -5,11 +5,14 @@
 // its segments in large blocks, eight bytes each, in the order they were
 // appended, and refers to their Pens by number through a table of its own;
 // a walk reads them back with a SegmentCursor. Nothing is freed segment by
-// segment: the list goes block by block, and before the Pens.
+// segment: the list goes block by block, and before the Pens. The oldest
+// segments of a list that keeps growing may be dropped: the list then
+// begins at a later segment, with the pen where it stood there.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -63,13 +66,31 @@ struct PenAtHand {
 };
 
 struct SegmentList {
-  std::vector<SegmentBlock> blocks;  // in the order appended
+  std::vector<SegmentBlock> blocks;  // in the order appended; those before `start` freed
   std::vector<Pen*> pens;            // by number, in the order first appended
   std::unordered_map<const Pen*, std::uint32_t> pen_numbers;
   PenAtHand at_hand[2];           // the last two pens numbered: text alternates ink and paper
   std::uint64_t count = 0;        // segments appended
   StoredSegment* tail = nullptr;  // the last one appended; none while the list is empty
+  std::int64_t rows = 0;          // source row of the pen after the last segment
+  // Where the list begins, and the pen there: the first segment, at x 0 of
+  // row 0, until older segments are dropped.
+  SegmentPlace start{0, 0};
+  std::int64_t start_x = 0, start_row = 0;
+  // Rows where a line or a picture begins, some way apart: where the oldest
+  // segments may be dropped in whole lines.
+  std::deque<std::int64_t> line_starts;
 };
+
+// Source rows between the noted line starts, at least.
+constexpr std::int64_t kLineStartSpacing = 1024;
+
+// Notes that a line or picture begins at the list's end.
+inline void note_line_start(SegmentList* list) {
+  if (list->line_starts.empty() || list->rows - list->line_starts.back() >= kLineStartSpacing) {
+    list->line_starts.push_back(list->rows);
+  }
+}
 
 // Reads a list in order, from a place on.
 struct SegmentCursor {
@@ -116,9 +137,23 @@ inline StoredSegment* append_segment(SegmentList* list, Segment segment) {
   *stored = {segment.length, static_cast<std::uint16_t>(number), segment.advance_x,
              segment.advance_y};
   ++list->count;
+  list->rows += segment.advance_y;
   return list->tail = stored;
 }
 
+// Adds to the moves of the tail, in place.
+inline void move_tail(SegmentList* list, int advance_x, int advance_y) {
+  StoredSegment* t = list->tail;
+  t->advance_x = static_cast<std::int16_t>(t->advance_x + advance_x);
+  t->advance_y = static_cast<std::int16_t>(t->advance_y + advance_y);
+  list->rows += advance_y;
+}
+
+// Frees the segments before `place`: the list then begins there, with the
+// pen at x, row. Whole blocks are freed; a place inside a block keeps it.
+void drop_segments_before(SegmentList* list, SegmentPlace place, std::int64_t x, std::int64_t row);
+
+// The list's first segment: where it begins.
 SegmentCursor first_segment(const SegmentList* list);
 SegmentCursor segment_at(const SegmentList* list, SegmentPlace place);
 // Where the segment that next_segment reads next is stored.

@@ -64,6 +64,7 @@ void emit_row(AppState* s, const char32_t* text, int count, int r, LinePens* pen
 
 void emit_line(AppState* state, const char32_t* text, int count, int centred) {
   AppState* s = state;
+  note_line_start(s->segments);
   LinePens pens{};
   pens.by_ink[kFullInk] = pen_for_pixel(s, s->ink_pixel);
   Pen* paper = pens.by_ink[kPaperInk] = pen_for_pixel(s, s->paper_pixel);

@@ -75,9 +75,7 @@ void emit_image(AppState* s, Pixmap pixmap, int width, int height) {
         open_pixel = p;
       }
     }
-    // Back to the picture's left edge, one row down.
-    open->advance_x = static_cast<std::int16_t>(open->advance_x - width);
-    open->advance_y = static_cast<std::int16_t>(open->advance_y + 1);
+    move_tail(s->segments, -width, 1);  // back to the picture's left edge, one row down
   }
   XDestroyImage(image);
 }
@@ -97,6 +95,7 @@ void load_pixmap_file(AppState* state, const char* file_name) {
   XpmFreeXpmImage(&image);
   if (!usable) return;
 
+  note_line_start(s->segments);
   std::int64_t shift = (static_cast<std::int64_t>(s->source_width) - width) / 2;
   Pen* paper = pen_for_pixel(s, s->paper_pixel);
   append_moves(s->segments, paper, shift, 0);

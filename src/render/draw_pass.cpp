@@ -3,6 +3,8 @@
 // desktop flush once per frame.
 #include "render/draw_pass.h"
 
+#include <deque>
+
 #include <X11/Xlib.h>
 
 #include "app_state.h"
@@ -17,7 +19,7 @@ Projection projection_of(const AppState* s, const DrawTarget& target) {
   return {target.width, target.height, s->source_width, s->length_x, s->length_y, s->position};
 }
 
-// Through the row index when it indexes the list as it is: the same
+// Through the row index when it indexes the list as it is now: the same
 // requests as the walk of the list itself, read row by row from where each
 // row starts, and in blur mode without visiting the rows that draw nothing.
 // Noblur and fill resolve the deep far rows into their pixels when there
@@ -27,7 +29,7 @@ void draw(AppState* s, const DrawTarget& target) {
   XlibSink sink(s->display, target.drawable, target.drawn);
   Projection p = projection_of(s, target);
   RowIndex* index = s->row_index;
-  if (!index || index->list != s->segments || index->paper_pixel != s->paper_pixel) {
+  if (!row_index_is_current(index, s->segments, s->paper_pixel)) {
     walk_segments<mode>(p, s->segments, s->paper_pixel, sink);
   } else if (mode == kDrawBlur && blur_spans(p, *index, &index->frame)) {
     walk_blur_spans(p, *index, index->frame, sink);

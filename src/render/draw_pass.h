@@ -4,6 +4,8 @@
 // A pass never flushes.
 #pragma once
 
+#include <cstdint>
+
 #include <X11/X.h>
 
 #include "render/draw_mode.h"
@@ -28,6 +30,13 @@ void draw_blur(AppState* state, const DrawTarget& target);
 void draw_fill(AppState* state, const DrawTarget& target);
 
 // The display list indexed for the passes: the row index, and for noblur
-// and fill (keys never change the mode) the far rows' maps. After the list
-// is compiled; release_resources frees both.
+// and fill (keys never change the mode) the far rows' maps. Built at the
+// first call, extended over what was appended at every later one; called
+// after the list was compiled and whenever lines were appended while frames
+// run. release_resources frees both.
 void index_display_list(AppState* state);
+
+// Drops the oldest lines of the list, with their spans and far-row blocks,
+// up to the last line that begins at row `row` or before it. Nothing when
+// the list's rows do not grow in list order.
+void drop_lines_before(AppState* state, std::int64_t row);

@@ -74,37 +74,45 @@ RunMarks run_marks(DrawMode mode, std::int64_t x0, int length) {
   return m;
 }
 
-bool rows_grow(const RowIndex& index) {
-  for (std::size_t i = 1; i < index.spans.size(); ++i) {
+// Whether spans [from, end) keep rows growing in list order, and no move
+// went above the first span's row.
+bool rows_grow(const RowIndex& index, std::size_t from) {
+  for (std::size_t i = std::max<std::size_t>(from, 1); i < index.spans.size(); ++i) {
     if (index.spans[i].row <= index.spans[i - 1].row) return false;
   }
-  return index.lowest_row == 0;
+  return index.spans.empty() || index.lowest_row >= index.spans.front().row;
 }
 
-// Calls f(span, x0, length) for every ink run of the list, in list order,
-// while it returns true; false when it stopped early.
+// Calls f(span, x0, length) for every ink run of spans [from, end) in
+// list order, with the span's number counted from the index's first span
+// ever, while it returns true; false when it stopped early.
 template <class F>
-bool for_each_ink_run(const RowIndex& index, F f) {
+bool for_each_ink_run(const RowIndex& index, std::size_t from, F f) {
   bool going = true;
-  for (std::uint32_t i = 0; going && i < index.spans.size(); ++i) {
-    each_ink_run(index, i, [&](std::uint32_t, std::int64_t x0, int length) {
-      going = going && f(i, x0, length);
-    });
+  for (std::size_t i = from; going && i < index.spans.size(); ++i) {
+    std::uint64_t span = index.span_base + i;
+    each_ink_run(
+        index, static_cast<std::uint32_t>(i),
+        [&](std::uint32_t, std::int64_t x0, int length) { going = going && f(span, x0, length); });
   }
   return going;
 }
 
-// Marks every ink run in the block maps of level 0; false as soon as a run
-// lies outside the buckets from far->origin.
-bool fill_first_level(const RowIndex& index, FarRowMaps* far) {
+InkMap& map_of(FarRowMaps* far, int level, int kind, std::uint64_t block) {
+  return far->maps[level][kind][block - far->block_base[level]];
+}
+
+// Marks the ink runs of spans [from, end) in the block maps of level 0;
+// false as soon as a run lies outside the buckets from far->origin.
+bool fill_first_level(const RowIndex& index, std::size_t from, FarRowMaps* far) {
   int maps = far->mode == kDrawNoblur ? 2 : 1;
   std::int64_t end = far->origin + kMapBuckets * far->bucket_width;
-  return for_each_ink_run(index, [&](std::uint32_t span, std::int64_t x0, int length) {
+  return for_each_ink_run(index, from, [&](std::uint64_t span, std::int64_t x0, int length) {
     RunMarks m = run_marks(far->mode, x0, length);
     for (int k = 0; k < maps; ++k) {
       if (!m.in[k]) continue;
       if (m.first[k] < far->origin || m.last[k] >= end) return false;
-      InkMap& map = far->maps[0][k][span >> kBlockShift];
+      InkMap& map = map_of(far, 0, k, span >> kBlockShift);
       if (m.wild) {
         set_buckets(&map, 0, kMapBuckets - 1);
       } else {
@@ -121,7 +129,7 @@ bool fill_first_level(const RowIndex& index, FarRowMaps* far) {
 void find_extent(const RowIndex& index, FarRowMaps* far) {
   std::int64_t first = std::numeric_limits<std::int64_t>::max();
   std::int64_t last = std::numeric_limits<std::int64_t>::min();
-  for_each_ink_run(index, [&](std::uint32_t, std::int64_t x0, int length) {
+  for_each_ink_run(index, 0, [&](std::uint64_t, std::int64_t x0, int length) {
     RunMarks m = run_marks(far->mode, x0, length);
     for (int k = 0; k < 2; ++k) {
       if (!m.in[k]) continue;
@@ -134,24 +142,40 @@ void find_extent(const RowIndex& index, FarRowMaps* far) {
   far->bucket_width = (last - first) / kMapBuckets + 1;
 }
 
-void clear_maps(const RowIndex& index, FarRowMaps* far) {
+std::uint64_t blocks_for(std::uint64_t spans, int level) {
+  return (spans + block_spans(level) - 1) / block_spans(level);
+}
+
+// Maps for every span of the index, empty ones for the spans new to them.
+void cover_spans(const RowIndex& index, FarRowMaps* far, bool fresh) {
   int maps = far->mode == kDrawNoblur ? 2 : 1;
-  std::size_t spans = index.spans.size();
+  std::uint64_t spans = index.span_base + index.spans.size();
   for (int level = 0; level < kBlockLevels; ++level) {
+    if (fresh) far->block_base[level] = index.span_base >> (kBlockShift * (level + 1));
+    std::uint64_t blocks = blocks_for(spans, level) - far->block_base[level];
     for (int k = 0; k < maps; ++k) {
-      far->maps[level][k].assign((spans + block_spans(level) - 1) / block_spans(level), InkMap{});
+      if (fresh) far->maps[level][k].clear();
+      far->maps[level][k].resize(blocks, InkMap{});
     }
   }
 }
 
-void fill_upper_levels(FarRowMaps* far) {
+// The blocks of the upper levels over level-0 blocks [first, end), anew.
+void fill_upper_levels(FarRowMaps* far, std::uint64_t first, std::uint64_t end) {
   for (int level = 1; level < kBlockLevels; ++level) {
+    first >>= kBlockShift;
+    end = (end + (1u << kBlockShift) - 1) >> kBlockShift;
+    std::uint64_t below_base = far->block_base[level - 1];
     for (int k = 0; k < 2; ++k) {
       const std::vector<InkMap>& below = far->maps[level - 1][k];
-      std::vector<InkMap>& maps_here = far->maps[level][k];
-      for (std::size_t b = 0; b < below.size(); ++b) {
-        InkMap& into = maps_here[b >> kBlockShift];
-        for (int w = 0; w < kMapWords; ++w) into[w] |= below[b][w];
+      for (std::uint64_t b = std::max(first, far->block_base[level]); b < end; ++b) {
+        if (b - far->block_base[level] >= far->maps[level][k].size()) break;
+        InkMap& into = map_of(far, level, k, b);
+        into = InkMap{};
+        std::uint64_t child = std::max(b << kBlockShift, below_base);
+        for (; child < (b + 1) << kBlockShift && child - below_base < below.size(); ++child) {
+          for (int w = 0; w < kMapWords; ++w) into[w] |= below[child - below_base][w];
+        }
       }
     }
   }
@@ -189,25 +213,58 @@ bool buckets_of(const FarRowMaps& far, double first, double last, std::int64_t* 
   return true;
 }
 
-}  // namespace
-
-// Text and pictures that fit the source width mostly lie within the first
-// buckets of one source pixel each: one reading of the list then fills the
-// maps. Otherwise a first reading finds where the ink lies.
-bool build_far_row_maps(const RowIndex& index, DrawMode mode, FarRowMaps* far) {
-  if (mode == kDrawBlur || !rows_grow(index)) return false;
-  far->mode = mode;
+// Every span of the index mapped anew. Text and pictures that fit the
+// source width mostly lie within the first buckets of one source pixel
+// each: one reading of the list then fills the maps. Otherwise a first
+// reading finds where the ink lies.
+void map_all_spans(const RowIndex& index, FarRowMaps* far) {
   far->origin = 0;
   far->bucket_width = 1;
-  clear_maps(index, far);
-  if (!fill_first_level(index, far)) {
+  cover_spans(index, far, true);
+  if (!fill_first_level(index, 0, far)) {
     find_extent(index, far);
-    clear_maps(index, far);
-    fill_first_level(index, far);
+    cover_spans(index, far, true);
+    fill_first_level(index, 0, far);
   }
-  fill_upper_levels(far);
+  fill_upper_levels(far, far->block_base[0], far->block_base[0] + far->maps[0][0].size());
+  trim_extent(far);
+}
+
+}  // namespace
+
+bool build_far_row_maps(const RowIndex& index, DrawMode mode, FarRowMaps* far) {
+  if (mode == kDrawBlur || !rows_grow(index, 0)) return false;
+  far->mode = mode;
+  map_all_spans(index, far);
+  return true;
+}
+
+bool extend_far_row_maps(const RowIndex& index, std::size_t first_new, FarRowMaps* far) {
+  if (!rows_grow(index, first_new)) return false;
+  cover_spans(index, far, false);
+  // The last span read before may have taken more segments of its row.
+  first_new = first_new > 0 ? first_new - 1 : 0;
+  if (!fill_first_level(index, first_new, far)) {
+    map_all_spans(index, far);  // ink beyond the buckets: wider ones
+    return true;
+  }
+  std::uint64_t first = (index.span_base + first_new) >> kBlockShift;
+  fill_upper_levels(far, first, far->block_base[0] + far->maps[0][0].size());
   trim_extent(far);
   return true;
+}
+
+void drop_far_row_blocks(const RowIndex& index, FarRowMaps* far) {
+  for (int level = 0; level < kBlockLevels; ++level) {
+    std::uint64_t first = index.span_base >> (kBlockShift * (level + 1));
+    if (first <= far->block_base[level]) continue;
+    std::uint64_t gone = first - far->block_base[level];
+    for (std::vector<InkMap>& maps : far->maps[level]) {
+      maps.erase(maps.begin(), maps.begin() + static_cast<std::ptrdiff_t>(
+                                                  std::min<std::uint64_t>(gone, maps.size())));
+    }
+    far->block_base[level] = first;
+  }
 }
 
 BlockReach block_reach(const Projection& p, const RowIndex& index, const FarRowMaps& maps,
@@ -221,7 +278,7 @@ BlockReach block_reach(const Projection& p, const RowIndex& index, const FarRowM
           x_scale_at(p, maps.mode == kDrawFill ? nearest.edge_bottom : nearest.edge_top)};
 }
 
-bool may_mark(const Projection& p, const FarRowMaps& far, int level, std::size_t block,
+bool may_mark(const Projection& p, const FarRowMaps& far, int level, std::uint64_t block,
               const BlockReach& reach, int x) {
   if (!reach.finite) return true;
   // Screen x is v + 0.5 truncated toward zero: x holds [x - 0.5, x + 0.5),
@@ -241,14 +298,14 @@ bool may_mark(const Projection& p, const FarRowMaps& far, int level, std::size_t
     double first_x = std::ceil(lo_first), last_x = std::floor(hi_last);
     if (first_x > last_x) std::swap(first_x, last_x);
     return buckets_of(far, first_x, last_x, &from, &to) &&
-           any_bucket(far.maps[level][kMarkMap][block], from, to);
+           any_bucket(far.maps[level][kMarkMap][block - far.block_base[level]], from, to);
   }
   // A point at x0 marks the pixel when x0 lies in its range; a line from x0
   // to x1 when the pixel's right border lies in (x0, x1].
   if (buckets_of(far, std::ceil(lo_first), std::ceil(hi_last) - 1, &from, &to) &&
-      any_bucket(far.maps[level][kMarkMap][block], from, to)) {
+      any_bucket(far.maps[level][kMarkMap][block - far.block_base[level]], from, to)) {
     return true;
   }
   return buckets_of(far, std::ceil(hi_first), std::ceil(hi_last), &from, &to) &&
-         any_bucket(far.maps[level][kCrossMap][block], from, to);
+         any_bucket(far.maps[level][kCrossMap][block - far.block_base[level]], from, to);
 }

@@ -38,12 +38,22 @@ struct FarRowMaps {
   std::int64_t ink_first;                     // the first source x of any marked bucket
   std::int64_t ink_last;                      // the last
   std::vector<InkMap> maps[kBlockLevels][2];  // by level, kind and block of spans
+  std::uint64_t block_base[kBlockLevels];     // the block of maps[level][kind][0]
 };
+
+// Blocks are numbered by the spans they hold, counted from the first span
+// the index ever had (RowIndex::span_base), so that they stay put when the
+// oldest spans are dropped.
 
 // Builds the maps of noblur or fill mode; false for blur mode and for a
 // list whose rows do not grow in list order (a negative advance_y). They
 // take 4.3 (fill) or 8.5 (noblur) bytes per source row.
 bool build_far_row_maps(const RowIndex& index, DrawMode mode, FarRowMaps* maps);
+// The maps of spans [first_new, end) added, after the index was extended;
+// false when the rows of the list no longer grow.
+bool extend_far_row_maps(const RowIndex& index, std::size_t first_new, FarRowMaps* maps);
+// Frees the blocks whose spans the index dropped.
+void drop_far_row_blocks(const RowIndex& index, FarRowMaps* maps);
 
 // How far from the centre the rows of spans [first, last] project: the
 // screen pixels per source pixel of their farthest and nearest boundary.
@@ -55,7 +65,7 @@ BlockReach block_reach(const Projection& p, const RowIndex& index, const FarRowM
                        std::uint32_t first, std::uint32_t last);
 
 // Whether some run of the rows that `reach` describes, all inside block
-// `block` of `level`, could mark screen x `x` of their screen row. May say
-// yes wrongly, never no.
-bool may_mark(const Projection& p, const FarRowMaps& maps, int level, std::size_t block,
+// `block` of `level` (numbered as above), could mark screen x `x` of their
+// screen row. May say yes wrongly, never no.
+bool may_mark(const Projection& p, const FarRowMaps& maps, int level, std::uint64_t block,
               const BlockReach& reach, int x);

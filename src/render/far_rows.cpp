@@ -18,16 +18,6 @@ void free_far_rows(FarRows* far) {
   delete far;
 }
 
-namespace {
-
-std::uint32_t first_span_from_row(const RowIndex& index, std::int64_t row) {
-  auto it = std::lower_bound(index.spans.begin(), index.spans.end(), row,
-                             [](const RowSpan& s, std::int64_t r) { return s.row < r; });
-  return static_cast<std::uint32_t>(it - index.spans.begin());
-}
-
-}  // namespace
-
 bool plan_far_frame(const Projection& p, const RowIndex& index, const FarRowMaps& maps,
                     FarFrame* frame) {
   frame->screen_rows.clear();
@@ -146,7 +136,7 @@ void drop_decided(FarFrame* frame) {
 // Blocks known to hold a run that may mark an undecided pixel, by level,
 // while the undecided pixels stay the same.
 struct MarkedBlocks {
-  std::size_t block[kBlockLevels];
+  std::uint64_t block[kBlockLevels];
   long version[kBlockLevels];
 };
 
@@ -167,10 +157,13 @@ void resolve_rows(const Projection& p, const RowIndex& index, const FarRowMaps& 
     auto at = static_cast<std::uint32_t>(i);
     bool passed = false;
     for (int level = kBlockLevels - 1; level >= 0 && !passed; --level) {
-      std::size_t block = at >> (kBlockShift * (level + 1));
+      int shift = kBlockShift * (level + 1);
+      std::uint64_t block = (index.span_base + at) >> shift;
       if (marked.version[level] == version && marked.block[level] == block) continue;
-      std::uint32_t start = static_cast<std::uint32_t>(block << (kBlockShift * (level + 1)));
-      start = std::max(start, first);
+      std::uint64_t block_start = block << shift;  // counted as the blocks are
+      std::uint32_t start = block_start <= index.span_base + first
+                                ? first
+                                : static_cast<std::uint32_t>(block_start - index.span_base);
       BlockReach reach = block_reach(p, index, maps, start, at);
       bool may = false;
       for (int x : frame->undecided) {

@@ -1,10 +1,16 @@
-// An index of the display list by source row, built once after compilation.
-// It copies nothing of the list: for each run of consecutive segments drawn
-// in one source row it keeps where in the list the run starts and where the
-// pen stands there, so that a pass can read the rows it needs straight from
-// the list. Blur mode needs few: far away most rows are thinner than a pixel
-// row and draw nothing in it, and the few that leave a mark are found from
-// the projection alone, without visiting the rest.
+// An index of the display list by source row. It copies nothing of the
+// list: for each run of consecutive segments drawn in one source row it
+// keeps where in the list the run starts and where the pen stands there, so
+// that a pass can read the rows it needs straight from the list. Blur mode
+// needs few: far away most rows are thinner than a pixel row and draw
+// nothing in it, and the few that leave a mark are found from the
+// projection alone, without visiting the rest.
+//
+// The index grows with the list: extended after segments were appended, it
+// reads on from where it stopped. A segment is final once the call that
+// appended it has returned (a line, a picture), and the index is extended
+// only between such calls. When the oldest segments of the list are
+// dropped, so are the spans that began there.
 #pragma once
 
 #include <cstdint>
@@ -29,15 +35,39 @@ struct RowIndex {
   unsigned long paper_pixel;          // the colour the passes leave out
   std::vector<std::uint8_t> ink;      // by the list's pen numbers: 1 unless paper_pixel
   std::vector<std::uint32_t> by_row;  // span numbers ordered by row, then list order
-  std::int64_t lowest_row;            // rows above row 0 come from negative advances
+  std::int64_t lowest_row;            // rows above the first come from negative advances
   std::vector<std::uint32_t> frame;   // the spans of the frame being drawn; kept, so
                                       // that a frame allocates nothing once warm
+  std::uint64_t span_base;            // spans dropped before spans[0]
+
+  // Where the reading of the list goes on.
+  std::uint64_t indexed;  // segments of the list read (its count then)
+  SegmentPlace next;      // of the next segment to read
+  std::int64_t pen_x, row, reach;
+  bool open;       // the last span takes the segments that follow in its row
+  bool rows_grow;  // every span's row lies below the one before
 };
 
 // Null only when the list has more spans than the index counts; the passes
 // then walk the list itself.
 RowIndex* build_row_index(const SegmentList* list, unsigned long paper_pixel);
 void free_row_index(RowIndex* index);
+
+// Reads the segments appended since the index was built or last extended.
+// False when the list now has more spans than the index counts: the caller
+// frees the index and the passes walk the list.
+bool extend_row_index(RowIndex* index);
+
+// Whether the index is the list's as it is now, for that paper colour.
+bool row_index_is_current(const RowIndex* index, const SegmentList* list,
+                          unsigned long paper_pixel);
+
+// The first span in row `row` or below it, in a list whose rows grow; the
+// number of spans when there is none.
+std::uint32_t first_span_from_row(const RowIndex& index, std::int64_t row);
+
+// Forgets spans [0, count), whose segments the list dropped.
+void drop_spans(RowIndex* index, std::uint32_t count);
 
 // How many spans, from the first, the walk reaches before it stops at the
 // first segment that moves the pen below the row at the bottom edge.
