@@ -61,6 +61,59 @@ TEST(MonitorLayout, OneFloorPerSizeOfMonitor) {
             "600x768@0,0 424x768@600,0 pace 300,384");
 }
 
+// Monitors in layers: splits of one output (whose own monitor stays listed
+// as the aggregate), mirrors, overlaps and chains of overlaps.
+TEST(MonitorLayout, OverlappingMonitorsShareOneFloorAndAggregatesGiveWayToTheirParts) {
+  const ScreenArea output{0, 0, 3200, 900, true}, left{0, 0, 1600, 900, false},
+      right{1600, 0, 1600, 900, false};
+  // A overlaps B, B overlaps C, A and C are apart.
+  const ScreenArea chain[] = {
+      {0, 0, 1000, 600, false}, {900, 100, 1000, 600, false}, {1800, 200, 1000, 600, false}};
+  const struct {
+    const char* name;
+    std::vector<ScreenArea> monitors;
+    const char* expected;
+  } cases[] = {
+      {"split in two", {left, right, output}, "1600x900@0,0+1600,0 pace 800,450"},
+      {"split in three, the output listed first",
+       {output, {0, 0, 1000, 900, false}, {1000, 0, 1200, 900, false}, {2200, 0, 1000, 900, false}},
+       "1000x900@0,0+2200,0 1200x900@1000,0 pace 500,450"},
+      {"split, and a monitor of its own",
+       {{1200, 0, 1200, 900, false},
+        {0, 0, 2400, 900, true},
+        {0, 0, 1200, 900, false},
+        {2400, 0, 800, 600, false}},
+       "1200x900@1200,0+0,0 800x600@2400,0 pace 1800,450"},
+      {"equal mirror, and a monitor of its own",
+       {left, {0, 0, 1600, 900, true}, right},
+       "1600x900@0,0+1600,0 pace 800,450"},
+      {"unequal mirror",
+       {{0, 0, 1920, 900, true}, {0, 0, 1024, 768, false}},
+       "1024x768@0,0 pace 960,450"},
+      {"unequal mirror, and a monitor of its own",
+       {{0, 0, 1920, 900, false}, {0, 0, 1024, 768, false}, {2000, 0, 1200, 900, true}},
+       "1024x768@0,0 1200x900@2000,0 pace 2600,450"},
+      {"partial overlap", {left, {1200, 100, 1600, 800, false}}, "400x800@1200,100 pace 800,450"},
+      {"three sharing one area",
+       {left, {800, 0, 1600, 900, false}, {400, 300, 1600, 600, false}},
+       "800x600@800,300 pace 800,450"},
+      {"a chain, and a monitor apart",
+       {chain[0], chain[1], chain[2], {2900, 0, 300, 900, false}},
+       "2800x800@0,0 300x900@2900,0 pace 500,300"},
+      {"a chain takes in what its floor reaches onto",
+       {chain[0], chain[1], chain[2], {0, 700, 800, 200, false}},
+       "2800x900@0,0 pace 500,300"},
+      {"a monitor outside the root is no part",
+       {output, left, {3300, 0, 800, 600, false}},
+       "1600x900@0,0 pace 1600,450"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(describe(layout_monitors(3200, 900, c.monitors, false)), c.expected) << c.name;
+  }
+  EXPECT_EQ(describe(layout_monitors(3200, 900, {output, left, right}, true)),
+            "whole 3200x900@0,0 pace 800,450");
+}
+
 RowExtents extents_of(int width, int height, std::vector<std::vector<int>> boxes) {
   RowExtents e;
   clear_extents(&e, width, height);

@@ -336,4 +336,32 @@ TEST_F(DesktopRun, EachMonitorHasAFloorOfItsOwnAndResizesAreFollowed) {
   EXPECT_EQ(wait_program(&p, 10), 0);
 }
 
+// An output split in halves with `none`: RandR still lists the output's own
+// monitor over both, and the halves, not it, get the floors.
+TEST_F(DesktopRun, ASplitOutputShowsAFloorOnEachHalfAndNoneOnTheSeam) {
+  start({"-screen", "0", "1600x600x24"}, false);
+  for (const char* half : {"L 800/200x600/150+0+0", "R 800/200x600/150+800+0"}) {
+    std::string command = std::string("xrandr --setmonitor ") + half + " none >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  FILE* listed = popen("xrandr --listmonitors", "r");
+  char first_line[64] = {};
+  ASSERT_NE(fgets(first_line, sizeof first_line, listed), nullptr);
+  pclose(listed);
+  ASSERT_STREQ(first_line, "Monitors: 3\n");
+
+  Program p = start_program({"-root", "-quit", "-start", "300"});
+  ASSERT_EQ(wait_program(&p, 30), 0);
+  ScreenImage s = screen();
+  long differing = 0, ink = 0;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      differing += s.at(x, y) != s.at(x + 800, y);
+      ink += s.at(x, y) == kInk;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(ink, 1000);
+}
+
 }  // namespace
