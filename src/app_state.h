@@ -21,6 +21,7 @@ struct Desktop;
 struct FarRows;
 struct FontFaces;
 struct GlyphTable;
+struct Intake;
 struct PenCache;
 struct RowIndex;
 struct SegmentList;
@@ -76,6 +77,8 @@ struct AppState {
   RowIndex* row_index;  // the display list by source row, for the draw passes
   FarRows* far_rows;    // noblur's and fill's far rows of the indexed list, else null
   Desktop* desktop;     // root mode on the root window itself, else null
+  Intake* intake;       // sources still read while frames run, else null
+  int compiling;        // 1 while build_content shows its messages
 
   // Letters from outline fonts: the faceName face and the fallback.
   FontFaces* faces;      // null when unused

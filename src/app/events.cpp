@@ -10,6 +10,7 @@
 #include "app/display_setup.h"
 #include "app/frame_loop.h"
 #include "app/keys.h"
+#include "app/live_frames.h"
 
 void add_event_handlers(AppState* state) {
   XtAddEventHandler(state->toplevel, ExposureMask, False, on_expose, state);
@@ -34,6 +35,7 @@ void on_key(Widget, XtPointer client_data, XEvent* event, Boolean*) {
   // Level 0 of group 0: modifiers make no difference (Shift+A acts as a).
   KeySym keysym = XkbKeycodeToKeysym(s->display, event->xkey.keycode, 0, 0);
   if (apply_key(s, keysym) == KeyOutcome::kQuit) quit_program(s);
+  keep_position_on_the_list(s);  // s, p and Page Up reach back to the oldest row kept
 }
 
 void on_structure(Widget, XtPointer client_data, XEvent* event, Boolean*) {
@@ -50,11 +52,19 @@ void on_structure(Widget, XtPointer client_data, XEvent* event, Boolean*) {
   }
 }
 
+// While the messages are shown, the new pixmap takes them over.
 void resize_frame(AppState* state) {
   AppState* s = state;
+  int width = s->width, height = s->height;
   read_shell_size(s);
   XResizeWindow(s->display, s->view_window, s->width, s->height);
-  XFreePixmap(s->display, s->frame_pixmap);
+  Pixmap old = s->frame_pixmap;
+  if (!s->compiling) XFreePixmap(s->display, old);
   s->frame_pixmap = XCreatePixmap(s->display, s->base_window, s->width, s->height, s->depth);
+  if (s->compiling) {
+    XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+    XCopyArea(s->display, old, s->frame_pixmap, s->copy_gc, 0, 0, width, height, 0, 0);
+    XFreePixmap(s->display, old);
+  }
   s->redraw = 1;
 }

@@ -17,10 +17,12 @@
 #include "app/display_rate.h"
 #include "app/frame_pacing.h"
 #include "app/keys.h"
+#include "app/live_frames.h"
 #include "app/signals.h"
 #include "content/display_list.h"
 #include "content/font_faces.h"
 #include "content/glyphs.h"
+#include "content/source_intake.h"
 #include "render/draw_pass.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
@@ -33,19 +35,14 @@ constexpr long kScreenCheckUsec = 500000;  // a desktop's screen, while idle
 constexpr long kFrameSleepUsec = 100;      // every call
 constexpr std::int64_t kNsPerUsec = 1000;
 
-std::int64_t monotonic_ns() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec * kNsPerSecond + now.tv_nsec;
-}
-
 // Sleeps the whole count, also past one second; nothing for 0 or less. A
-// quitting signal ends the sleep at once.
-void sleep_usec(long usec) {
+// quitting signal ends the sleep at once, and so does input on `fd` (a
+// stream whose lines the crawl wants) when it is not below 0.
+void sleep_usec(long usec, int fd = -1) {
   if (usec <= 0) return;
   std::int64_t end = monotonic_ns() + usec * kNsPerUsec;
   for (std::int64_t now = monotonic_ns(); now < end && !quit_requested(); now = monotonic_ns()) {
-    wait_unless_quit(-1, end - now);
+    if (wait_unless_quit(fd, -1, end - now)) return;
   }
 }
 
@@ -71,12 +68,12 @@ void follow_desktop(AppState* s) {
 // half second meanwhile, so that a new size or layout shows within a second.
 void root_idle_sleep(AppState* s) {
   if (!s->desktop) {
-    sleep_usec(kRootIdleSleepSec * 1000000L);
+    sleep_usec(kRootIdleSleepSec * 1000000L, intake_wants_fd(s));
     return;
   }
   for (long slept = 0; slept < kRootIdleSleepSec * 1000000L && !s->redraw && !quit_requested();
        slept += kScreenCheckUsec) {
-    sleep_usec(kScreenCheckUsec);
+    sleep_usec(kScreenCheckUsec, intake_wants_fd(s));
     follow_desktop(s);
   }
 }
@@ -88,7 +85,8 @@ bool frame_time_reached(AppState* s) {
     std::int64_t wait = frame_wait_ns(s->frame_period_ns, s->frame_deadline_ns, monotonic_ns());
     if (wait <= 0) return true;
     if (quit_requested() || XtAppPending(s->app_context)) return false;
-    if (wait_unless_quit(ConnectionNumber(s->display), wait)) return false;
+    // Lines of a stream come in meanwhile, as the crawl wants them.
+    if (wait_unless_quit(ConnectionNumber(s->display), intake_wants_fd(s), wait)) return false;
   }
 }
 
@@ -98,6 +96,7 @@ Boolean frame_step(XtPointer client_data) {
   auto* s = static_cast<AppState*>(client_data);
   if (quit_requested()) quit_program(s);
   if (s->desktop) follow_desktop(s);
+  if (s->intake) take_new_material(s);
   if (s->redraw) {
     // A still picture is drawn at once, for a key or a resize.
     if (s->scroll_step != 0 && !frame_time_reached(s)) return False;
@@ -109,7 +108,7 @@ Boolean frame_step(XtPointer client_data) {
         next_frame_deadline(s->frame_period_ns, s->frame_deadline_ns, started, monotonic_ns(),
                             static_cast<std::int64_t>(s->wait_usec) * kNsPerUsec);
   } else {
-    sleep_usec(kIdleSleepUsec);
+    sleep_usec(kIdleSleepUsec, intake_wants_fd(s));
     if (s->root_mode == 1) {
       root_idle_sleep(s);
       s->redraw = 1;
@@ -117,6 +116,7 @@ Boolean frame_step(XtPointer client_data) {
   }
   if (s->scroll_step != 0) {
     s->position = move_position(s->position, s->scroll_step);
+    keep_position_on_the_list(s);
     s->redraw = 1;
   }
   sleep_usec(kFrameSleepUsec);
@@ -134,11 +134,12 @@ void quit_program(AppState* state) {
   std::exit(0);
 }
 
-// In the reverse order of making: the indexes of the list, the glyph
+// In the reverse order of making: the sources still open, the indexes of the list, the glyph
 // table, the list, the pens, the desktop, the icon, the GCs, the faces, the
 // frame pixmap, the widgets. The core font stays loaded.
 void release_resources(AppState* state) {
   AppState* s = state;
+  free_intake(s);
   free_far_rows(s->far_rows);
   s->far_rows = nullptr;
   free_row_index(s->row_index);

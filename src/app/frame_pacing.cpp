@@ -4,6 +4,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
+
+std::int64_t monotonic_ns() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * kNsPerSecond + now.tv_nsec;
+}
 
 namespace {
 

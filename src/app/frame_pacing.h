@@ -13,6 +13,9 @@
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
+// The monotonic clock, nanoseconds.
+std::int64_t monotonic_ns();
+
 // The rate when the server reports none (a virtual framebuffer, a server
 // without the RandR extension), frames per second.
 constexpr double kFallbackRefreshRate = 60.0;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <initializer_list>
 
 #include "app/frame_pacing.h"
 
@@ -53,12 +54,15 @@ bool quit_requested() {
   return quit_signal != 0;
 }
 
-bool wait_unless_quit(int fd, std::int64_t ns) {
+bool wait_unless_quit(int fd, int other_fd, std::int64_t ns) {
   if (quit_requested()) return false;
   if (ns < 0) ns = 0;
   timespec rest{static_cast<time_t>(ns / kNsPerSecond), static_cast<long>(ns % kNsPerSecond)};
-  pollfd connection{fd, POLLIN, 0};
-  int ready = ppoll(fd >= 0 ? &connection : nullptr, fd >= 0 ? 1 : 0, &rest,
-                    frame_loop_started ? &wait_mask : nullptr);
+  pollfd inputs[2];
+  nfds_t count = 0;
+  for (int f : {fd, other_fd}) {
+    if (f >= 0) inputs[count++] = {f, POLLIN, 0};
+  }
+  int ready = ppoll(inputs, count, &rest, frame_loop_started ? &wait_mask : nullptr);
   return ready > 0;
 }

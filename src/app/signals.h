@@ -18,7 +18,7 @@ void hold_quit_signals();
 // True once one of the three signals has arrived.
 bool quit_requested();
 
-// Waits up to `ns` nanoseconds for input on `fd` (none when fd < 0), or until
-// one of the signals arrives; at once when one already has. True when `fd`
-// has input.
-bool wait_unless_quit(int fd, std::int64_t ns);
+// Waits up to `ns` nanoseconds for input on `fd` or `other_fd` (each left
+// out when below 0), or until one of the signals arrives; at once when one
+// already has. True when one of them has input.
+bool wait_unless_quit(int fd, int other_fd, std::int64_t ns);

@@ -140,6 +140,7 @@ void rasterize_glyph(AppState* state, char32_t code_point) {
   glyph.width = static_cast<std::int16_t>(width);
   glyph.rows =
       static_cast<Run**>(std::calloc(static_cast<std::size_t>(s->line_height), sizeof(Run*)));
+  ++s->glyphs->prepared;
   if (glyph.width <= 0 || s->line_height <= 0) return;
 
   Pixmap pixmap = XCreatePixmap(s->display, s->base_window, glyph.width, s->line_height, s->depth);

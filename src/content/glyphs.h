@@ -6,6 +6,7 @@
 // release_resources frees it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <X11/Xlib.h>
@@ -28,6 +29,7 @@ struct GlyphRuns {
 
 struct GlyphTable {
   GlyphRuns* pages[kGlyphPageCount];  // kGlyphPageSize entries each; null until needed
+  std::size_t prepared;               // glyphs rasterized into it
 };
 
 // A table with no glyph prepared.

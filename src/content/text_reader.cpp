@@ -158,6 +158,10 @@ void end_text(AppState* state, TextReader* reader) {
   end_line(s, r);
 }
 
+bool text_reader_between_lines(const TextReader* reader) {
+  return reader->line.count == 0;
+}
+
 void read_letters(AppState* state, const void* source, LetterSource mode) {
   if (!source) return;
   TextReader* reader = new_text_reader(state->utf8_text, mode);
@@ -169,7 +173,9 @@ void read_letters(AppState* state, const void* source, LetterSource mode) {
   } else {
     auto* stream = static_cast<std::FILE*>(const_cast<void*>(source));
     char chunk[kStreamChunk];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream)) > 0;) {
+    // fread gives less than it was asked for only at the end or on an error.
+    for (std::size_t got = sizeof chunk; got == sizeof chunk;) {
+      got = std::fread(chunk, 1, sizeof chunk, stream);
       for (std::size_t at = 0; at < got;) at += feed_text(state, reader, chunk + at, got - at);
     }
   }

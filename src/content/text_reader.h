@@ -43,6 +43,9 @@ void free_text_reader(TextReader* reader);
 std::size_t feed_text(AppState* state, TextReader* reader, const char* bytes, std::size_t count);
 // The end of the source: bytes still pending, and the last line.
 void end_text(AppState* state, TextReader* reader);
+// True when no character of a line is gathered: no glyph is needed until
+// the next one comes.
+bool text_reader_between_lines(const TextReader* reader);
 
 // Characters one at a time, for the file names of the progress messages and
 // for the tests: from a string or a stream, in the locale's way.

@@ -3,6 +3,7 @@
 // desktop flush once per frame.
 #include "render/draw_pass.h"
 
+#include <algorithm>
 #include <deque>
 
 #include <X11/Xlib.h>
@@ -66,10 +67,51 @@ void draw_fill(AppState* state, const DrawTarget& target) {
   draw<kDrawFill>(state, target);
 }
 
+namespace {
+
+void free_indexes(AppState* s) {
+  free_far_rows(s->far_rows);
+  s->far_rows = nullptr;
+  free_row_index(s->row_index);
+  s->row_index = nullptr;
+}
+
+}  // namespace
+
 void index_display_list(AppState* state) {
   AppState* s = state;
-  s->row_index = build_row_index(s->segments, s->paper_pixel);
-  if (!s->row_index || s->draw_mode == kDrawBlur) return;
-  s->far_rows =
-      build_far_rows(*s->row_index, s->draw_mode == kDrawNoblur ? kDrawNoblur : kDrawFill);
+  if (!s->row_index) {
+    s->row_index = build_row_index(s->segments, s->paper_pixel);
+    if (!s->row_index || s->draw_mode == kDrawBlur) return;
+    DrawMode mode = s->draw_mode == kDrawNoblur ? kDrawNoblur : kDrawFill;
+    s->far_rows = build_far_rows(*s->row_index, mode);
+    return;
+  }
+  std::size_t first_new = s->row_index->spans.size();
+  if (!extend_row_index(s->row_index)) {
+    free_indexes(s);
+    return;
+  }
+  if (s->far_rows && !extend_far_row_maps(*s->row_index, first_new, &s->far_rows->maps)) {
+    free_far_rows(s->far_rows);
+    s->far_rows = nullptr;
+  }
+}
+
+void drop_lines_before(AppState* state, std::int64_t row) {
+  AppState* s = state;
+  RowIndex* index = s->row_index;
+  SegmentList* list = s->segments;
+  if (!index || !index->rows_grow) return;
+  std::deque<std::int64_t>& starts = list->line_starts;
+  auto after = std::upper_bound(starts.begin(), starts.end(), row);
+  if (after == starts.begin()) return;
+  std::int64_t cut = *(after - 1);
+  std::uint32_t span = first_span_from_row(*index, cut);
+  if (span == 0 || span >= index->spans.size() || index->spans[span].row != cut) return;
+  starts.erase(starts.begin(), after - 1);
+  const RowSpan& first = index->spans[span];
+  drop_segments_before(list, first.first, first.pen_x, first.row);
+  drop_spans(index, span);
+  if (s->far_rows) drop_far_row_blocks(*index, &s->far_rows->maps);
 }
