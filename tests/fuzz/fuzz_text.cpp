@@ -1,13 +1,18 @@
 // The text reader with the line layout, in string and stream mode, byte by
 // byte and as UTF-8, over a single-byte or a two-byte font and glyph tables
 // made here; wide characters stand for glyphs of a fallback font or an
-// antialiased face, with widths of their own and grey levels. The first bytes choose the source
-// width, the line space, the mode, the decoding and the font; the rest is the text.
+// antialiased face, with widths of their own and grey levels. The first
+// bytes choose the source width, the line space, the mode, the decoding
+// and the font; the rest is the text. The same text fed to a reader in
+// pieces of sizes the text chooses, as a stream arrives, must give the
+// same list.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app_state.h"
 #include "content/display_list.h"
@@ -83,6 +88,20 @@ void prepare_text(FakeFont* f, std::string& text, int utf8) {
   std::fclose(stream);
 }
 
+// The text fed in pieces of 1 to 16 bytes, their sizes taken from the text.
+// A string ends at its first NUL.
+void read_in_pieces(AppState* s, const std::string& text, LetterSource mode) {
+  std::size_t size = mode == from_string ? std::strlen(text.c_str()) : text.size();
+  TextReader* reader = new_text_reader(s->utf8_text, mode);
+  for (std::size_t at = 0; at < size;) {
+    std::size_t piece =
+        std::min<std::size_t>(1 + static_cast<unsigned char>(text[at]) % 16, size - at);
+    for (std::size_t end = at + piece; at < end;) at += feed_text(s, reader, &text[at], end - at);
+  }
+  end_text(s, reader);
+  free_text_reader(reader);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -140,11 +159,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Every line brings the pen back to x 0, and every pen is one of the five.
   long long x = 0;
-  for (const Segment& g : segments_of(s.segments)) {
+  std::vector<Segment> whole = segments_of(s.segments);
+  for (const Segment& g : whole) {
     if (g.length < 0 || g.pen->pixel >= 2 + kGreyLevels) std::abort();
     x += g.advance_x;
   }
   if (x != 0) std::abort();
   free_segment_list(s.segments);
+
+  s.segments = new_segment_list();
+  read_in_pieces(&s, text, data[3] & 1 ? from_stream : from_string);
+  std::vector<Segment> pieces = segments_of(s.segments);
+  free_segment_list(s.segments);
+  if (pieces.size() != whole.size()) std::abort();
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const Segment &a = whole[i], &b = pieces[i];
+    if (a.length != b.length || a.pen != b.pen || a.advance_x != b.advance_x ||
+        a.advance_y != b.advance_y) {
+      std::abort();
+    }
+  }
   return 0;
 }
