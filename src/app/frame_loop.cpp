@@ -9,6 +9,7 @@
 // every sleep and wait short and ends the program at the next call.
 #include "app/frame_loop.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -34,6 +35,7 @@ constexpr unsigned kRootIdleSleepSec = 5;  // more per idle call in root mode
 constexpr long kScreenCheckUsec = 500000;  // a desktop's screen, while idle
 constexpr long kFrameSleepUsec = 100;      // every call
 constexpr std::int64_t kNsPerUsec = 1000;
+constexpr std::int64_t kEmptyPeriodNs = 250'000'000;  // frames of nothing yet
 
 // Sleeps the whole count, also past one second; nothing for 0 or less. A
 // quitting signal ends the sleep at once, and so does input on `fd` (a
@@ -78,11 +80,18 @@ void root_idle_sleep(AppState* s) {
   }
 }
 
+// The period of the frames: while a stream is open and has given nothing
+// yet, every frame is paper, and a few a second keep the crawl's place.
+std::int64_t frame_period_now(const AppState* s) {
+  if (s->intake && s->segments->count == 0) return std::max(s->frame_period_ns, kEmptyPeriodNs);
+  return s->frame_period_ns;
+}
+
 // Waits until the frame's deadline. False when events came first: the
 // toolkit handles them and calls again, and the wait goes on from there.
 bool frame_time_reached(AppState* s) {
   for (;;) {
-    std::int64_t wait = frame_wait_ns(s->frame_period_ns, s->frame_deadline_ns, monotonic_ns());
+    std::int64_t wait = frame_wait_ns(frame_period_now(s), s->frame_deadline_ns, monotonic_ns());
     if (wait <= 0) return true;
     if (quit_requested() || XtAppPending(s->app_context)) return false;
     // Lines of a stream come in meanwhile, as the crawl wants them.
@@ -105,7 +114,7 @@ Boolean frame_step(XtPointer client_data) {
     s->redraw = 0;
     if (s->quit_after_draw == 1) quit_program(s);
     s->frame_deadline_ns =
-        next_frame_deadline(s->frame_period_ns, s->frame_deadline_ns, started, monotonic_ns(),
+        next_frame_deadline(frame_period_now(s), s->frame_deadline_ns, started, monotonic_ns(),
                             static_cast<std::int64_t>(s->wait_usec) * kNsPerUsec);
   } else {
     sleep_usec(kIdleSleepUsec, intake_wants_fd(s));
