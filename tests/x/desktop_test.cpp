@@ -102,6 +102,10 @@ struct DesktopRun : testing::Test {
     ScreenImage before = screen();
     return wait_until([&] { return shows_frame() && screen().pixels != before.pixels; }, 5);
   }
+  // A compositing manager is at work once it holds the screen's selection.
+  bool compositing() {
+    return XGetSelectionOwner(d(), XInternAtom(d(), "_NET_WM_CM_S0", False)) != None;
+  }
   void set_solid_wallpaper() {
     ASSERT_EQ(std::system("hsetroot -solid '#336699' >/dev/null 2>&1"), 0);
     ASSERT_NE(named("_XROOTPMAP_ID"), static_cast<Pixmap>(None));
@@ -153,12 +157,12 @@ TEST_F(DesktopRun, CompositorsShowTheCrawlAlsoWhenRestarted) {
   start();
   for (const char* name : {"picom", "xcompmgr"}) {
     Program compositor = start_compositor(name);
-    sleep_seconds(1);
+    ASSERT_TRUE(wait_until([&] { return compositing(); }, 20)) << name;
     Program p = start_program({"-root", "-start", "200"});
     EXPECT_TRUE(shows_crawl()) << name;
     stop(&compositor);
     compositor = start_compositor(name);
-    sleep_seconds(1);
+    ASSERT_TRUE(wait_until([&] { return compositing(); }, 20)) << name << ", started again";
     EXPECT_TRUE(shows_crawl()) << name << ", started again";
     kill(p.pid, SIGTERM);
     EXPECT_EQ(wait_program(&p, 10), 0);
