@@ -19,7 +19,7 @@ plain=${BUILD_DIR:-build}
 sanitized=${SANITIZE_BUILD_DIR:-build-sanitize}
 began=$SECONDS
 times=()
-took() {  # part, start in SECONDS
+took() {  # step, start in SECONDS
   times+=("$1 $((SECONDS - $2)) s")
 }
 
