@@ -2,10 +2,10 @@
 # Builds Lumadrift and runs it with the given arguments.
 # With a DISPLAY it opens the window and flies what you pass (or its usage
 # text). Without one it starts a private Xvfb, draws one frame on its root
-# window (-root -quit) at a start position where the picture is under way,
-# saves it as a PNG, then records a few seconds of the material flying at
-# its real pace from where it has just come in, saves that as a GIF, and
-# prints both paths.
+# window (-root -quit) at a start position where the material fills the
+# lower half of the picture, saves it as a PNG, then records a few seconds
+# of the material flying on from there at its real pace, saves that as a
+# GIF, and prints both paths.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +17,39 @@ if [ -n "${DISPLAY:-}" ]; then
   exec build/lumadrift "$@"
 fi
 
+# The start position: where the end of the material stands at the bottom
+# edge, for material of fewer than 400 source rows, else 400, where its
+# first lines fill the lower half. The rows are counted as the program lays
+# the material out with the default font and width: 17 to a line of text (16
+# and the line space), a line longer than 40 letters wrapped, a picture as
+# tall as its XPM header says; the usage text, or options, which may change
+# all of that, count as long.
+rows=0
+lines() { rows=$((rows + 17 * (${#1} > 40 ? (${#1} + 39) / 40 : 1))); }
+material_rows() {
+  local text line height
+  for text in "$@"; do
+    case $text in
+      -) ;;  # standard input, which is empty here
+      -*) rows=400 ;;
+      *)
+        if [ ! -f "$text" ] || [ ! -r "$text" ]; then
+          lines "$text"
+        elif [ "$(head -c 9 "$text")" = "/* XPM */" ]; then
+          height=$(sed -n 's/^[^"]*"[[:space:]]*[0-9]\{1,\}[[:space:]]\{1,\}\([0-9]\{1,\}\).*/\1/p' "$text" |
+            head -n 1)
+          rows=$((rows + ${height:-0}))
+        else
+          while [ $rows -lt 400 ] && { IFS= read -r line || [ -n "$line" ]; }; do lines "$line"; done <"$text"
+        fi
+        ;;
+    esac
+    [ $rows -lt 400 ] || break
+  done
+  [ $rows -gt 0 ] && [ $rows -lt 400 ] && echo $rows || echo 400
+}
+start=${LUMADRIFT_START:-$(material_rows "$@")}
+
 out=${LUMADRIFT_SHOT:-$PWD/out/lumadrift.png}
 mkdir -p "$(dirname "$out")"
 exec 3< <(exec Xvfb -displayfd 1 -screen 0 640x480x24 -nolisten tcp -noreset 2>/dev/null)
@@ -24,34 +57,28 @@ read -r -t 30 number <&3
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 export DISPLAY=:$number
-build/lumadrift -root -quit -start "${LUMADRIFT_START:-400}" "$@" </dev/null
+build/lumadrift -root -quit -start "$start" "$@" </dev/null
 import -window root "$out"
 echo "$out"
 
-# The animation: screenshots as fast as they come, each shown in the GIF for
-# as long as it was on the screen. Row 16 is where a line of the default
-# font has just come in at the bottom edge.
+# The animation from the same start: screenshots as fast as they come, each
+# shown in the GIF for as long as it was on the screen, from the program's
+# first frame on. In root mode the program names each frame it shows in the
+# root's _XROOTPMAP_ID, which names the PNG's frame until then: xprop reports
+# the property as it is, then each change.
 gif=${out%.png}.gif
 frames=$(mktemp -d /tmp/lumadrift-frames-XXXXXX)
-trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$frames"' EXIT
-xsetroot -solid black
-blank=$(xwd -root -silent | md5sum)
-build/lumadrift -root -start 16 "$@" </dev/null &
+exec 4< <(exec xprop -root -spy _XROOTPMAP_ID)
+spy_pid=$!
+trap 'kill $spy_pid $xvfb_pid 2>/dev/null || true; rm -rf "$frames"' EXIT
+read -r -t 30 -u 4 _
+build/lumadrift -root -start "$start" "$@" </dev/null &
 program_pid=$!
-# Until the first frame is up: the screen has changed, and the progress
-# messages at the top left are gone.
-for _ in $(seq 300); do
-  xwd -root -silent >"$frames/probe.xwd"
-  if [ "$(md5sum <"$frames/probe.xwd")" != "$blank" ] &&
-    [ "$(convert "$frames/probe.xwd" -crop 320x80+0+0 +repage -format %k info:)" = 1 ]; then
-    break
-  fi
-  sleep 0.05
-done
+read -r -t 60 -u 4 _ || echo "no frame from the program" >&2
 seconds=${LUMADRIFT_SECONDS:-6}
-start=$(date +%s%N)
+began=$(date +%s%N)
 count=0
-while [ $(($(date +%s%N) - start)) -lt $((seconds * 1000000000)) ]; do
+while [ $(($(date +%s%N) - began)) -lt $((seconds * 1000000000)) ]; do
   date +%s%N >>"$frames/times"
   xwd -root -silent >"$frames/$(printf %05d $count).xwd"
   count=$((count + 1))

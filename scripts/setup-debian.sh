@@ -5,8 +5,9 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  g++ cmake make pkg-config clang-format
+  # toolchain; clang and its sanitizer and libFuzzer runtimes for the
+  # sanitized build and the fuzzers
+  g++ cmake make pkg-config clang-format clang libclang-rt-dev
   # X libraries the program links against
   libx11-dev libxt-dev libxmu-dev libxpm-dev libxaw7-dev libxtst-dev libxrandr-dev
   # outline fonts and the fallback for characters the core font lacks

@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets with clang and runs each for a bounded time
 # (first argument, seconds; default 60) on a copy of its checked-in seed
 # corpus, two at a time. Fails when any target reports a crash, a leak,
-# undefined behaviour or a timeout. Findings are kept under build-fuzz/.
+# undefined behaviour or a timeout. Findings are kept under build-fuzz/
+# (FUZZ_BUILD_DIR). The build is configured as scripts/test.sh configures its
+# sanitized build, so that the test script's build can serve here as well.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -10,8 +12,8 @@ seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 unset DISPLAY
 
-CXX=clang++ CC=clang cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLUMADRIFT_FUZZ=ON -DLUMADRIFT_BENCHMARKS=OFF >/dev/null
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DLUMADRIFT_SANITIZE=ON -DLUMADRIFT_FUZZ=ON -DLUMADRIFT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzz_options fuzz_text fuzz_xpm fuzz_render
 
 export ASAN_OPTIONS=detect_leaks=1

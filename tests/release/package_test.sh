@@ -29,13 +29,26 @@ grep -qE 'dev|asan|ubsan' <<<"$depends" && fail "Depends names a build-time libr
 [ "$(dpkg-deb -f "$deb" Recommends)" = fonts-unifont ] || fail "Recommends no font of wide coverage"
 
 # Every library the program names itself belongs to a package it depends on.
+# dpkg knows a file by the path it shipped it under, before or after /usr:
+# it is asked once about every candidate path, each query reading its whole
+# database.
 dpkg-deb -x "$deb" "$work/root"
 program=$work/root/usr/bin/lumadrift
-for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}'); do
-  path=$(ldd "$program" | awk -v s="$soname" '$1 == s {print $3}')
-  # dpkg knows a file by the path it shipped it under, before or after /usr.
-  owner=$( (dpkg -S "$path" || dpkg -S "$(realpath "$path")" || dpkg -S "/usr$path") 2>/dev/null |
-    head -n 1 | cut -d: -f1) || true
+sonames=$(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}')
+libraries=$(ldd "$program")
+candidates() { # soname
+  local path
+  path=$(awk -v s="$1" '$1 == s {print $3}' <<<"$libraries")
+  printf '%s\n' "$path" "$(realpath "$path")" "/usr$path"
+}
+mapfile -t paths < <(for soname in $sonames; do candidates "$soname"; done)
+owners=$(dpkg -S "${paths[@]}" 2>/dev/null) || true
+for soname in $sonames; do
+  owner=""
+  while read -r path; do
+    owner=$(awk -v f="$path" '$NF == f {sub(/:.*/, ""); print; exit}' <<<"$owners")
+    [ -n "$owner" ] && break
+  done < <(candidates "$soname")
   depends_on "$owner" || fail "$soname ($owner) is needed but not a dependency"
 done
 "$program" -help | head -n 2 | grep -q "Lumadrift-" || fail "the packaged program does not run"

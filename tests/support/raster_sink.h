@@ -4,6 +4,8 @@
 // a hash in order. Two passes leave the same frame when both agree.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +20,14 @@ struct RasterSink {
   unsigned long pixel = 0;
 
   RasterSink(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h) {}
+  // Empty again, at this size, in the memory it has.
+  void reset(int w, int h) {
+    width = w;
+    height = h;
+    pixels.assign(static_cast<std::size_t>(w) * h, 0);
+    others = HashingSink{};
+    pixel = 0;
+  }
   bool operator==(const RasterSink& o) const { return pixels == o.pixels && others == o.others; }
 
   void use(const Pen* pen) {
@@ -33,8 +43,14 @@ struct RasterSink {
       others.line(x1, y1, x2, y2);
       return;
     }
-    for (int x = x1; x < x2; ++x) paint(x, y1);
-    for (int x = x1; x > x2; --x) paint(x, y1);
+    // From x1 towards x2, without x2: the pixels first to last.
+    int first = x1 < x2 ? x1 : x2 + 1, last = x1 < x2 ? x2 - 1 : x1;
+    if (x1 == x2 || y1 < 0 || y1 >= height) return;
+    first = std::max(first, 0);
+    last = std::min(last, width - 1);
+    if (first > last) return;
+    auto row = pixels.begin() + static_cast<std::ptrdiff_t>(y1) * width;
+    std::fill(row + first, row + last + 1, pixel + 1);
   }
   void polygon(const ScreenPoint* points, int count) { others.polygon(points, count); }
   void rectangle(int x, int y, int w, int h) { others.rectangle(x, y, w, h); }

@@ -18,7 +18,7 @@ struct XServer {
   Display* display = nullptr;  // the tests' own connection
 };
 
-// Starts Xvfb (1024x768x24, the core fonts, plus `extra_args`) and opens a
+// Starts Xvfb (1024x768x24, the core fonts, no GLX, plus `extra_args`) and opens a
 // connection to it; DISPLAY is set to it, and LC_ALL to C, for the program
 // started in the test's process and those the test starts.
 bool start_x_server(XServer* server, const std::vector<std::string>& extra_args = {});

@@ -16,6 +16,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include "support/shared_image.h"
 #include "support/x_server.h"
 #include "support/xwd_screen.h"
 
@@ -101,6 +102,10 @@ struct DesktopRun : testing::Test {
     ScreenImage before = screen();
     return wait_until([&] { return shows_frame() && screen().pixels != before.pixels; }, 5);
   }
+  // A compositing manager is at work once it holds the screen's selection.
+  bool compositing() {
+    return XGetSelectionOwner(d(), XInternAtom(d(), "_NET_WM_CM_S0", False)) != None;
+  }
   void set_solid_wallpaper() {
     ASSERT_EQ(std::system("hsetroot -solid '#336699' >/dev/null 2>&1"), 0);
     ASSERT_NE(named("_XROOTPMAP_ID"), static_cast<Pixmap>(None));
@@ -152,12 +157,12 @@ TEST_F(DesktopRun, CompositorsShowTheCrawlAlsoWhenRestarted) {
   start();
   for (const char* name : {"picom", "xcompmgr"}) {
     Program compositor = start_compositor(name);
-    sleep_seconds(1);
+    ASSERT_TRUE(wait_until([&] { return compositing(); }, 20)) << name;
     Program p = start_program({"-root", "-start", "200"});
     EXPECT_TRUE(shows_crawl()) << name;
     stop(&compositor);
     compositor = start_compositor(name);
-    sleep_seconds(1);
+    ASSERT_TRUE(wait_until([&] { return compositing(); }, 20)) << name << ", started again";
     EXPECT_TRUE(shows_crawl()) << name << ", started again";
     kill(p.pid, SIGTERM);
     EXPECT_EQ(wait_program(&p, 10), 0);
@@ -191,22 +196,25 @@ TEST_F(DesktopRun, ThePublishedPixmapIsNeverDrawnIntoWhileNamed) {
   };
   int checked = 0;
   std::vector<Pixmap> seen;
-  for (int i = 0; i < 80; ++i) {
+  SharedImage first_view(d(), 1024, 768), second_view(d(), 1024, 768);
+  // At least 80 samples, and on until both pixmaps have been named: a frame
+  // of fill this deep may take longer than the 80 samples do.
+  int i = 0;
+  for (double end = now_seconds() + 60; i < 80 || (seen.size() < 2 && now_seconds() < end); ++i) {
     renamed();
     Pixmap before = named("_XROOTPMAP_ID");
-    XImage* first = XGetImage(d(), before, 0, 0, 1024, 768, AllPlanes, ZPixmap);
+    XImage* first = first_view.read(before);
     sleep_seconds(0.01);
-    XImage* second = XGetImage(d(), before, 0, 0, 1024, 768, AllPlanes, ZPixmap);
+    XImage* second = second_view.read(before);
+    ASSERT_TRUE(first && second) << "sample " << i;
     if (!renamed()) {
       ++checked;
       EXPECT_EQ(std::memcmp(first->data, second->data, first->bytes_per_line * 768), 0)
           << "sample " << i;
     }
-    XDestroyImage(first);
-    XDestroyImage(second);
     if (std::find(seen.begin(), seen.end(), before) == seen.end()) seen.push_back(before);
   }
-  std::printf("%d of 80 samples taken while one pixmap was named\n", checked);
+  std::printf("%d of %d samples taken while one pixmap was named\n", checked, i);
   EXPECT_GE(checked, 15);
   EXPECT_EQ(seen.size(), 2u);  // two pixmaps in turn
   kill(p.pid, SIGTERM);

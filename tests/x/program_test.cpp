@@ -5,6 +5,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -76,10 +77,29 @@ TEST_F(ProgramRun, RootModeLeavesTheLastFrameAsTheBackground) {
 
 TEST_F(ProgramRun, RootModeHandlesNoKeys) {
   ASSERT_TRUE(start_x_server(&server));
+  Display* d = server.display;
+  Atom named = XInternAtom(d, "_XROOTPMAP_ID", False);
+  auto frame = [&] {
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    Pixmap p = None;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), named, 0, 1, False, XA_PIXMAP, &type, &format,
+                           &items, &after, &data) == Success &&
+        items == 1) {
+      p = *reinterpret_cast<Pixmap*>(data);
+    }
+    if (data) XFree(data);
+    return p;
+  };
   Program p = start_program({"-r", "-sc", "0"});
-  sleep_seconds(2.5);  // past compilation
-  press_key(server.display, XK_q);
-  sleep_seconds(1);
+  // The root names each frame: the first one is past compilation, and the
+  // next one, after the idle sleep, past the events that came meanwhile.
+  ASSERT_TRUE(wait_until([&] { return frame() != None; }, 30));
+  Pixmap first = frame();
+  press_key(d, XK_q);
+  ASSERT_TRUE(wait_until([&] { return frame() != first; }, 30)) << "no frame after q";
   EXPECT_EQ(wait_program(&p, 0.1), -1) << "still running after q";
 }
 

@@ -76,8 +76,12 @@ done
 [ -n "$shown" ] || fail "the screen does not show the crawl (light share $share)"
 
 first=$(xwd -root -silent | md5sum)
-sleep 1
-[ "$(xwd -root -silent | md5sum)" != "$first" ] || fail "the picture does not move"
+moved=""
+for _ in $(seq 100); do
+  sleep 0.05
+  [ "$(xwd -root -silent | md5sum)" != "$first" ] && moved=yes && break
+done
+[ -n "$moved" ] || fail "the picture does not move"
 
 grep -q "forked \"$work/lumadrift" "$work/saver.log" || fail "xscreensaver did not run Lumadrift"
 if xwininfo -root -tree | grep -q '"Lumadrift"'; then
