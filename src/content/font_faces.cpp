@@ -7,6 +7,7 @@
 #include "content/font_faces.h"
 
 #include <algorithm>
+#include <string>
 
 #include <X11/StringDefs.h>
 #include <X11/Xft/Xft.h>
@@ -80,6 +81,11 @@ XftFont* read_face_name(AppState* s, FcPattern** base) {
   XtGetApplicationResources(s->toplevel, &values, face_resources, XtNumber(face_resources), nullptr,
                             0);
   *base = nullptr;
+  // Smooth frames take their letters from outlines: by default the
+  // monospace face at the core font's pixel height.
+  std::string smooth_face = "monospace:antialias=true:pixelsize=" +
+                            std::to_string(s->font_info->ascent + s->font_info->descent);
+  if (!values.face_name && s->smooth) values.face_name = smooth_face.data();
   if (!values.face_name) return nullptr;
   FcPattern* pattern;
   FaceProblem problem = parse_face_name(values.face_name, &pattern);

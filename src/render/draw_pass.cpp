@@ -11,6 +11,7 @@
 #include "app_state.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
+#include "render/smooth_pass.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
 
@@ -44,6 +45,10 @@ void draw(AppState* s, const DrawTarget& target) {
 }  // namespace
 
 void draw_pass(AppState* state, const DrawTarget& target) {
+  if (state->smooth_pass) {
+    draw_smooth(state, target);
+    return;
+  }
   switch (state->draw_mode) {
     case kDrawNoblur:
       draw_noblur(state, target);

@@ -1,0 +1,189 @@
+// The coverage of a smooth frame, screen row by screen row: the source rows
+// a row sees, each with its weight, then every ink run of those rows added
+// across the row with the weight of how much of each pixel it covers.
+#include "render/smooth_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct Colour {
+  float red, green, blue;
+};
+
+Colour colour_of(Rgb rgb) {
+  return {static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
+          static_cast<float>(rgb & 0xff)};
+}
+
+// Source row coordinate v at screen y: row R lies from v = R (its far edge)
+// to v = R + 1 (its near edge).
+double source_v(const Projection& p, double y) {
+  double depth = static_cast<double>(p.height) * p.length_y / y;
+  return static_cast<double>(p.position) + 1 - (depth - p.length_y);
+}
+
+// Screen pixels per source pixel across row R, at its middle.
+double row_scale(const Projection& p, std::int64_t row) {
+  double depth = static_cast<double>(p.position - row) + 0.5 + p.length_y;
+  return x_scale_at(p, static_cast<double>(p.height) * p.length_y / depth);
+}
+
+// Screen rows that row R spans: its thickness, for blur's fading.
+double row_thickness(const Projection& p, std::int64_t row) {
+  double scale = static_cast<double>(p.height) * p.length_y;
+  double near = static_cast<double>(p.position - row) + p.length_y;
+  return scale / near - scale / (near + 1);
+}
+
+// Adds `weight` of a run that covers screen x [from, to), seen through a
+// box `box` pixels wide around each pixel's centre.
+void add_run(SmoothFrame* f, double from, double to, double box, float weight, const Colour& c) {
+  int width = f->width;
+  from = std::max(from, -box - 2.0);
+  to = std::min(to, width + box + 2.0);
+  if (!(to > from)) return;
+  f->touched = true;
+  const float values[4] = {weight, weight * c.red, weight * c.green, weight * c.blue};
+  auto coverage = [&](int x) {
+    double centre = x + 0.5;
+    double seen = std::min(centre + box / 2, to) - std::max(centre - box / 2, from);
+    return static_cast<float>(std::clamp(seen / box, 0.0, 1.0));
+  };
+  auto direct = [&](int x) {
+    float part = coverage(x);
+    for (int k = 0; k < 4; ++k) f->sums[k][x] += part * values[k];
+  };
+  int first = std::max(0, static_cast<int>(std::ceil(from - box / 2 - 0.5)));
+  int last = std::min(width - 1, static_cast<int>(std::floor(to + box / 2 - 0.5)));
+  int inside_first = std::max(first, static_cast<int>(std::ceil(from + box / 2 - 0.5)));
+  int inside_last = std::min(last, static_cast<int>(std::floor(to - box / 2 - 0.5)));
+  if (inside_first > inside_last) {
+    for (int x = first; x <= last; ++x) direct(x);
+    return;
+  }
+  for (int x = first; x < inside_first; ++x) direct(x);
+  for (int k = 0; k < 4; ++k) {
+    f->steps[k][inside_first] += values[k];
+    f->steps[k][inside_last + 1] -= values[k];
+  }
+  for (int x = inside_last + 1; x <= last; ++x) direct(x);
+}
+
+struct RowPass {
+  const Projection& p;
+  const RowIndex& index;
+  DrawMode mode;
+  const std::vector<Rgb>& pen_colours;
+  Colour ink;
+  std::uint32_t reached;  // spans the walk reaches
+};
+
+// Every ink run of source row `row`, with `weight`.
+void add_source_row(const RowPass& r, std::int64_t row, float weight, SmoothFrame* f) {
+  if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
+  if (!(weight > 0)) return;
+  const Projection& p = r.p;
+  double scale = row_scale(p, row);
+  double box = std::max(1.0, scale);
+  double widen = r.mode == kDrawFill ? 0.5 : 0;
+  const std::vector<std::uint32_t>& by_row = r.index.by_row;
+  auto it =
+      std::lower_bound(by_row.begin(), by_row.end(), row,
+                       [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
+  for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
+    if (*it >= r.reached) continue;
+    each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
+      double a = screen_x_at(p, static_cast<double>(x), scale);
+      double b = screen_x_at(p, static_cast<double>(x + length), scale);
+      if (a > b) std::swap(a, b);
+      Colour c = pen < r.pen_colours.size() ? colour_of(r.pen_colours[pen]) : r.ink;
+      add_run(f, a - widen, b + widen, box, weight, c);
+    });
+  }
+}
+
+// The source rows that screen row y sees, with their weights, into `f`'s
+// sums: a box of one source row around the pixel's centre where rows are
+// taller than a pixel, else the rows under the pixel, on a fixed grid of
+// rows when there are many.
+void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame* f) {
+  const Projection& p = r.p;
+  double top = y == 0 ? -std::numeric_limits<double>::infinity() : source_v(p, y);
+  double bottom = source_v(p, y + 1.0);
+  if (bottom - top < 1) {
+    double centre = source_v(p, y + 0.5);
+    top = centre - 0.5;
+    bottom = centre + 0.5;
+  }
+  double last = static_cast<double>(p.position) + 1;
+  double from = std::max(top, static_cast<double>(first_row)), to = std::min(bottom, last);
+  if (!(to > from)) return;
+  double span = bottom - top;
+  if (!std::isfinite(span)) span = to - from;
+  std::int64_t step = 1;
+  while (static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
+  auto lowest = static_cast<std::int64_t>(std::floor(from));
+  std::int64_t row = lowest - ((lowest % step) + step) % step;
+  for (; static_cast<double>(row) < to; row += step) {
+    double seen =
+        std::min(to, static_cast<double>(row + step)) - std::max(from, static_cast<double>(row));
+    if (seen > 0) add_source_row(r, row, static_cast<float>(seen / span), f);
+  }
+}
+
+void finish_row(SmoothFrame* f, int y, const Colour& paper) {
+  float running[4] = {0, 0, 0, 0};
+  Rgb* out = &f->pixels[static_cast<std::size_t>(y) * f->width];
+  bool inked = false;
+  for (int x = 0; x < f->width; ++x) {
+    float v[4];
+    for (int k = 0; k < 4; ++k) {
+      running[k] += f->steps[k][x];
+      v[k] = f->sums[k][x] + running[k];
+    }
+    float cover = std::min(v[0], 1.0f), left = 1 - cover;
+    float scale = v[0] > 1 ? 1 / v[0] : 1;
+    auto channel = [&](float sum, float p) {
+      return static_cast<Rgb>(std::clamp(sum * scale + p * left + 0.5f, 0.0f, 255.0f));
+    };
+    out[x] = channel(v[1], paper.red) << 16 | channel(v[2], paper.green) << 8 |
+             channel(v[3], paper.blue);
+    inked = inked || cover > 0;
+  }
+  f->inked[y] = inked;
+}
+
+}  // namespace
+
+void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
+                       const std::vector<Rgb>& pen_colours, Rgb ink, Rgb paper,
+                       SmoothFrame* frame) {
+  SmoothFrame* f = frame;
+  f->width = std::max(p.width, 0);
+  f->height = std::max(p.height, 0);
+  f->pixels.assign(static_cast<std::size_t>(f->width) * f->height, paper);
+  f->inked.assign(f->height, 0);
+  if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
+  for (int k = 0; k < 4; ++k) {
+    f->sums[k].assign(f->width, 0.0f);
+    f->steps[k].assign(f->width + 1, 0.0f);
+  }
+  f->touched = false;
+  RowPass r{p, index, mode, pen_colours, colour_of(ink), reached_spans(p, index)};
+  std::int64_t first_row = index.lowest_row;
+  Colour paper_colour = colour_of(paper);
+  for (int y = 0; y < f->height; ++y) {
+    if (f->touched) {
+      for (int k = 0; k < 4; ++k) {
+        std::fill(f->sums[k].begin(), f->sums[k].end(), 0.0f);
+        std::fill(f->steps[k].begin(), f->steps[k].end(), 0.0f);
+      }
+    }
+    f->touched = false;
+    add_screen_row(r, y, first_row, f);
+    if (f->touched) finish_row(f, y, paper_colour);
+  }
+}
