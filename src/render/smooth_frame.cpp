@@ -105,32 +105,47 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, SmoothFram
   }
 }
 
+// Screen y of the boundary at source v (the inverse of source_v).
+double screen_y(const Projection& p, double v) {
+  double depth = static_cast<double>(p.position) + 1 - v + p.length_y;
+  return static_cast<double>(p.height) * p.length_y / depth;
+}
+
+// How much of a tent of half-width 1 around `centre` lies below t.
+double tent_below(double centre, double t) {
+  double u = t - centre;
+  if (u <= -1) return 0;
+  if (u >= 1) return 1;
+  return u < 0 ? (u + 1) * (u + 1) / 2 : 1 - (1 - u) * (1 - u) / 2;
+}
+
 // The source rows that screen row y sees, with their weights, into `f`'s
-// sums: a box of one source row around the pixel's centre where rows are
-// taller than a pixel, else the rows under the pixel, on a fixed grid of
-// rows when there are many.
+// sums. Where rows are taller than a pixel: a box of one source row around
+// the pixel's centre (bilinear). Else the rows under a tent of two pixels
+// around it, which keeps a far row from changing all at once as the crawl
+// moves; on a fixed grid of rows, one row for a block, when they are many.
 void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame* f) {
   const Projection& p = r.p;
-  double top = y == 0 ? -std::numeric_limits<double>::infinity() : source_v(p, y);
-  double bottom = source_v(p, y + 1.0);
-  if (bottom - top < 1) {
-    double centre = source_v(p, y + 0.5);
-    top = centre - 0.5;
-    bottom = centre + 0.5;
-  }
   double last = static_cast<double>(p.position) + 1;
+  double centre = y + 0.5;
+  bool magnified = source_v(p, y + 1.0) - (y == 0 ? -1e300 : source_v(p, y)) < 1;
+  double top = magnified
+                   ? source_v(p, centre) - 0.5
+                   : (y == 0 ? -std::numeric_limits<double>::infinity() : source_v(p, y - 0.5));
+  double bottom = magnified ? top + 1 : source_v(p, y + 1.5);
   double from = std::max(top, static_cast<double>(first_row)), to = std::min(bottom, last);
   if (!(to > from)) return;
-  double span = bottom - top;
-  if (!std::isfinite(span)) span = to - from;
   std::int64_t step = 1;
   while (static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
   auto lowest = static_cast<std::int64_t>(std::floor(from));
   std::int64_t row = lowest - ((lowest % step) + step) % step;
   for (; static_cast<double>(row) < to; row += step) {
-    double seen =
-        std::min(to, static_cast<double>(row + step)) - std::max(from, static_cast<double>(row));
-    if (seen > 0) add_source_row(r, row, static_cast<float>(seen / span), f);
+    double a = std::max(from, static_cast<double>(row));
+    double b = std::min(to, static_cast<double>(row + step));
+    if (!(b > a)) continue;
+    double weight =
+        magnified ? b - a : tent_below(centre, screen_y(p, b)) - tent_below(centre, screen_y(p, a));
+    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), f);
   }
 }
 
