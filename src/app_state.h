@@ -19,6 +19,7 @@
 
 struct Desktop;
 struct FarRows;
+struct FineText;
 struct FontFaces;
 struct GlyphTable;
 struct Intake;
@@ -82,6 +83,7 @@ struct AppState {
   int compiling;            // 1 while build_content shows its messages
   int smooth;               // the smooth resource, when the view can show it
   SmoothPass* smooth_pass;  // smooth frames' buffers, else null
+  FineText* fine_text;      // the lines' letters, for smooth frames; else null
 
   // Letters from outline fonts: the faceName face and the fallback.
   FontFaces* faces;      // null when unused

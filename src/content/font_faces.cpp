@@ -231,6 +231,10 @@ int text_line_height(const AppState* state) {
                   : s->font_info->ascent + s->font_info->descent;
 }
 
+int face_ascent(const AppState* state) {
+  return state->faces ? state->faces->ascent : state->font_info->ascent;
+}
+
 const PixelChannels* face_grey_channels(const AppState* state) {
   return state->faces && state->faces->grey ? &state->faces->channels : nullptr;
 }

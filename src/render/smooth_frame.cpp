@@ -25,12 +25,6 @@ double source_v(const Projection& p, double y) {
   return static_cast<double>(p.position) + 1 - (depth - p.length_y);
 }
 
-// Screen pixels per source pixel across row R, at its middle.
-double row_scale(const Projection& p, std::int64_t row) {
-  double depth = static_cast<double>(p.position - row) + 0.5 + p.length_y;
-  return x_scale_at(p, static_cast<double>(p.height) * p.length_y / depth);
-}
-
 // Screen rows that row R spans: its thickness, for blur's fading.
 double row_thickness(const Projection& p, std::int64_t row) {
   double scale = static_cast<double>(p.height) * p.length_y;
@@ -76,17 +70,18 @@ struct RowPass {
   const Projection& p;
   const RowIndex& index;
   DrawMode mode;
-  const std::vector<Rgb>& pen_colours;
+  const SmoothSource& source;
   Colour ink;
   std::uint32_t reached;  // spans the walk reaches
 };
 
-// Every ink run of source row `row`, with `weight`.
-void add_source_row(const RowPass& r, std::int64_t row, float weight, SmoothFrame* f) {
+// Every ink run of source row `row`, with `weight`, across a screen row of
+// `scale` screen pixels a source pixel.
+void add_source_row(const RowPass& r, std::int64_t row, float weight, double scale,
+                    SmoothFrame* f) {
   if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
   if (!(weight > 0)) return;
   const Projection& p = r.p;
-  double scale = row_scale(p, row);
   double box = std::max(1.0, scale);
   double widen = r.mode == kDrawFill ? 0.5 : 0;
   const std::vector<std::uint32_t>& by_row = r.index.by_row;
@@ -99,9 +94,53 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, SmoothFram
       double a = screen_x_at(p, static_cast<double>(x), scale);
       double b = screen_x_at(p, static_cast<double>(x + length), scale);
       if (a > b) std::swap(a, b);
-      Colour c = pen < r.pen_colours.size() ? colour_of(r.pen_colours[pen]) : r.ink;
+      Colour c = pen < r.source.pen_colours.size() ? colour_of(r.source.pen_colours[pen]) : r.ink;
       add_run(f, a - widen, b + widen, box, weight, c);
     });
+  }
+}
+
+// The near line that holds source v, or null.
+const NearLine* near_line_at(const SmoothSource& source, double v) {
+  const std::vector<NearLine>& lines = source.near_lines;
+  auto after = std::upper_bound(lines.begin(), lines.end(), v, [](double at, const NearLine& l) {
+    return at < static_cast<double>(l.top_row);
+  });
+  if (after == lines.begin()) return nullptr;
+  const NearLine& line = *(after - 1);
+  return v < static_cast<double>(line.top_row + source.line_height) ? &line : nullptr;
+}
+
+// Screen row y within a near line, from its letters' fine rows under the
+// pixel: a box of the pixel's own height, or of one fine row where that is
+// smaller (bilinear).
+void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f) {
+  const Projection& p = r.p;
+  double top = (source_v(p, y) - static_cast<double>(line.top_row)) * kFineScale;
+  double bottom = (source_v(p, y + 1.0) - static_cast<double>(line.top_row)) * kFineScale;
+  if (bottom - top < 1) {
+    double centre = (top + bottom) / 2;
+    top = centre - 0.5;
+    bottom = centre + 0.5;
+  }
+  double scale = x_scale_at(p, y + 0.5);
+  double box = std::max(1.0, scale / kFineScale);
+  for (auto k = static_cast<std::int64_t>(std::floor(top)); static_cast<double>(k) < bottom; ++k) {
+    double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
+    auto weight = static_cast<float>(seen / (bottom - top));
+    if (!(weight > 0)) continue;
+    for (const NearLine::Letter& letter : line.letters) {
+      const FineGlyph& g = *letter.glyph;
+      std::int64_t row = k - g.top;
+      if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.rows.size())) continue;
+      double origin = static_cast<double>(letter.x) * kFineScale + g.left;
+      for (std::uint32_t i = g.rows[row]; i < g.rows[row + 1]; ++i) {
+        const FineRun& run = g.runs[i];
+        double a = screen_x_at(p, (origin + run.x) / kFineScale, scale);
+        double b = screen_x_at(p, (origin + run.x + run.length) / kFineScale, scale);
+        add_run(f, a, b, box, weight * (run.coverage / 255.0f), r.ink);
+      }
+    }
   }
 }
 
@@ -129,6 +168,12 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   double last = static_cast<double>(p.position) + 1;
   double centre = y + 0.5;
   bool magnified = source_v(p, y + 1.0) - (y == 0 ? -1e300 : source_v(p, y)) < 1;
+  if (magnified) {
+    if (const NearLine* line = near_line_at(r.source, source_v(p, centre))) {
+      add_fine_rows(r, *line, y, f);
+      return;
+    }
+  }
   double top = magnified
                    ? source_v(p, centre) - 0.5
                    : (y == 0 ? -std::numeric_limits<double>::infinity() : source_v(p, y - 0.5));
@@ -145,7 +190,7 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
     if (!(b > a)) continue;
     double weight =
         magnified ? b - a : tent_below(centre, screen_y(p, b)) - tent_below(centre, screen_y(p, a));
-    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), f);
+    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), x_scale_at(p, centre), f);
   }
 }
 
@@ -174,8 +219,8 @@ void finish_row(SmoothFrame* f, int y, const Colour& paper) {
 }  // namespace
 
 void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
-                       const std::vector<Rgb>& pen_colours, Rgb ink, Rgb paper,
-                       SmoothFrame* frame) {
+                       const SmoothSource& source, SmoothFrame* frame) {
+  Rgb paper = source.paper;
   SmoothFrame* f = frame;
   f->width = std::max(p.width, 0);
   f->height = std::max(p.height, 0);
@@ -187,7 +232,7 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
     f->steps[k].assign(f->width + 1, 0.0f);
   }
   f->touched = false;
-  RowPass r{p, index, mode, pen_colours, colour_of(ink), reached_spans(p, index)};
+  RowPass r{p, index, mode, source, colour_of(source.ink), reached_spans(p, index)};
   std::int64_t first_row = index.lowest_row;
   Colour paper_colour = colour_of(paper);
   for (int y = 0; y < f->height; ++y) {

@@ -26,6 +26,31 @@ using Rgb = std::uint32_t;  // 0xRRGGBB
 // Source rows read for one far screen row, at most about this many.
 constexpr int kSmoothRowSamples = 16;
 
+// Fine pixels a source pixel, across and down, of letters drawn from
+// their outlines near the bottom edge.
+constexpr int kFineScale = 8;
+
+// A letter's outline rasterized at kFineScale, as runs of coverage.
+struct FineRun {
+  std::int32_t x, length;  // fine pixels from the bitmap's left
+  std::uint8_t coverage;   // 255: wholly ink
+};
+struct FineGlyph {
+  std::int32_t left, top;           // fine pixels from the letter's origin and the line's top
+  std::vector<std::uint32_t> rows;  // per bitmap row its first run, and the end of the last
+  std::vector<FineRun> runs;
+};
+
+// A line near the bottom edge whose rows are drawn from its letters.
+struct NearLine {
+  std::int64_t top_row;  // of its first pixel row
+  struct Letter {
+    std::int64_t x;  // source x of the origin
+    const FineGlyph* glyph;
+  };
+  std::vector<Letter> letters;
+};
+
 struct SmoothFrame {
   int width = 0, height = 0;
   std::vector<Rgb> pixels;          // row by row
@@ -35,8 +60,17 @@ struct SmoothFrame {
   bool touched;                     // a run was added to the row
 };
 
-// The frame of the list through `index` at `p` into `frame`, with the
-// colours of the list's pens by pen number (pens beyond the table are
-// drawn in `ink`).
+// What a smooth frame is drawn from besides the list: the colours of the
+// list's pens by pen number (pens beyond the table are drawn in `ink`),
+// and the lines near the bottom edge whose letters have outlines, in
+// source order, `line_height` rows each.
+struct SmoothSource {
+  const std::vector<Rgb>& pen_colours;
+  Rgb ink, paper;
+  const std::vector<NearLine>& near_lines;
+  int line_height;
+};
+
+// The frame of the list through `index` at `p` into `frame`.
 void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
-                       const std::vector<Rgb>& pen_colours, Rgb ink, Rgb paper, SmoothFrame* frame);
+                       const SmoothSource& source, SmoothFrame* frame);

@@ -6,6 +6,8 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,6 +17,8 @@
 
 #include "app_state.h"
 #include "content/display_list.h"
+#include "content/fine_glyphs.h"
+#include "content/fine_text.h"
 #include "render/dirty_rows.h"
 #include "render/draw_pass.h"
 #include "render/row_index.h"
@@ -23,7 +27,9 @@
 struct SmoothPass {
   SmoothFrame frame;
   std::vector<Rgb> pen_colours;  // by the list's pen numbers
-  unsigned long masks[3];        // red, green and blue of the visual
+  FineGlyphs* fine_glyphs;
+  std::vector<NearLine> near_lines;  // of the frame being drawn
+  unsigned long masks[3];            // red, green and blue of the visual
   Visual* visual;
   XImage* image;  // width x height at depth, null until the first frame
   XShmSegmentInfo shared;
@@ -120,6 +126,31 @@ void fill_image_row(const SmoothPass* pass, XImage* image, const SmoothFrame& f,
   }
 }
 
+// The lines whose rows are taller than a pixel, with their letters' fine
+// glyphs; a line with a letter that has none keeps to the list's runs.
+void gather_near_lines(AppState* s, SmoothPass* pass, const Projection& p) {
+  pass->near_lines.clear();
+  if (!s->fine_text || p.length_y < 1) return;
+  trim_fine_glyphs(pass->fine_glyphs);
+  double scale = static_cast<double>(p.height) * p.length_y;
+  auto near_depth = static_cast<std::int64_t>(std::sqrt(scale));  // rows a pixel tall there
+  std::int64_t first_row = p.position - std::max<std::int64_t>(near_depth - p.length_y, 0);
+  const FineText& text = *s->fine_text;
+  auto line = std::lower_bound(text.lines.begin(), text.lines.end(), first_row - s->line_height,
+                               [](const FineLine& l, std::int64_t r) { return l.top_row < r; });
+  for (; line != text.lines.end() && line->top_row <= p.position; ++line) {
+    NearLine near{line->top_row, {}};
+    bool whole = true;
+    for (std::uint32_t k = 0; k < line->count && whole; ++k) {
+      const FineLetter& letter = fine_letter(text, line->first + k);
+      const FineGlyph* glyph = fine_glyph(s, pass->fine_glyphs, letter.code_point);
+      whole = glyph != nullptr;
+      if (whole) near.letters.push_back({letter.x, glyph});
+    }
+    if (whole) pass->near_lines.push_back(std::move(near));
+  }
+}
+
 void note_pen_colours(SmoothPass* pass, const SegmentList* list) {
   for (std::size_t i = pass->pen_colours.size(); i < list->pens.size(); ++i) {
     pass->pen_colours.push_back(rgb_of(pass, list->pens[i]->pixel));
@@ -151,15 +182,20 @@ void setup_smooth_pass(AppState* state) {
   pass->masks[0] = pass->visual->red_mask;
   pass->masks[1] = pass->visual->green_mask;
   pass->masks[2] = pass->visual->blue_mask;
+  pass->fine_glyphs = new_fine_glyphs();
   s->smooth_pass = pass;
+  s->fine_text = new FineText{};
 }
 
 void free_smooth_pass(AppState* state) {
   AppState* s = state;
   if (!s->smooth_pass) return;
   free_image(s, s->smooth_pass);
+  free_fine_glyphs(s, s->smooth_pass->fine_glyphs);
   delete s->smooth_pass;
   s->smooth_pass = nullptr;
+  delete s->fine_text;
+  s->fine_text = nullptr;
 }
 
 void draw_smooth(AppState* state, const DrawTarget& target) {
@@ -169,8 +205,10 @@ void draw_smooth(AppState* state, const DrawTarget& target) {
   note_pen_colours(pass, s->segments);
   Projection p{target.width, target.height, s->source_width, s->length_x, s->length_y, s->position};
   SmoothFrame& f = pass->frame;
-  draw_smooth_frame(p, *s->row_index, static_cast<DrawMode>(s->draw_mode), pass->pen_colours,
-                    rgb_of(pass, s->ink_pixel), rgb_of(pass, s->paper_pixel), &f);
+  gather_near_lines(s, pass, p);
+  SmoothSource source{pass->pen_colours, rgb_of(pass, s->ink_pixel), rgb_of(pass, s->paper_pixel),
+                      pass->near_lines, s->line_height};
+  draw_smooth_frame(p, *s->row_index, static_cast<DrawMode>(s->draw_mode), source, &f);
   int first = 0, last = f.height - 1;
   while (first <= last && !f.inked[first]) ++first;
   while (last >= first && !f.inked[last]) --last;
