@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
+
 struct Colour {
   float red, green, blue;
 };
@@ -32,6 +34,40 @@ double row_thickness(const Projection& p, std::int64_t row) {
   return scale / near - scale / (near + 1);
 }
 
+void touch(SmoothFrame* f, int first, int end) {
+  f->first = std::min(f->first, first);
+  f->end = std::max(f->end, end);
+}
+
+void add_to(SmoothFrame* f, int x, float part, const float* values) {
+  if (x < 0 || x >= f->width) return;
+  touch(f, x, x + 1);
+  float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
+  for (int k = 0; k < 4; ++k) sum[k] += part * values[k];
+}
+
+// Adds `values` to every pixel of [first, end) through the differences.
+void add_inside(SmoothFrame* f, int first, int end, const float* values) {
+  touch(f, first, end);
+  for (int k = 0; k < 4; ++k) {
+    f->steps[4 * static_cast<std::size_t>(first) + k] += values[k];
+    f->steps[4 * static_cast<std::size_t>(end) + k] -= values[k];
+  }
+}
+
+// What a run over screen x [from, to) covers of each pixel.
+void add_covered(SmoothFrame* f, double from, double to, const float* values) {
+  int first = static_cast<int>(std::floor(from)), last = static_cast<int>(std::floor(to));
+  if (first == last) {
+    add_to(f, first, static_cast<float>(to - from), values);
+    return;
+  }
+  add_to(f, first, static_cast<float>(first + 1 - from), values);
+  add_to(f, last, static_cast<float>(to - last), values);
+  int inside_first = std::max(first + 1, 0), inside_end = std::min(last, f->width);
+  if (inside_first < inside_end) add_inside(f, inside_first, inside_end, values);
+}
+
 // Adds `weight` of a run that covers screen x [from, to), seen through a
 // box `box` pixels wide around each pixel's centre.
 void add_run(SmoothFrame* f, double from, double to, double box, float weight, const Colour& c) {
@@ -39,17 +75,17 @@ void add_run(SmoothFrame* f, double from, double to, double box, float weight, c
   from = std::max(from, -box - 2.0);
   to = std::min(to, width + box + 2.0);
   if (!(to > from)) return;
-  f->touched = true;
   const float values[4] = {weight, weight * c.red, weight * c.green, weight * c.blue};
+  if (box <= 1) {  // each pixel's share of [from, to)
+    add_covered(f, from, to, values);
+    return;
+  }
   auto coverage = [&](int x) {
     double centre = x + 0.5;
     double seen = std::min(centre + box / 2, to) - std::max(centre - box / 2, from);
     return static_cast<float>(std::clamp(seen / box, 0.0, 1.0));
   };
-  auto direct = [&](int x) {
-    float part = coverage(x);
-    for (int k = 0; k < 4; ++k) f->sums[k][x] += part * values[k];
-  };
+  auto direct = [&](int x) { add_to(f, x, coverage(x), values); };
   int first = std::max(0, static_cast<int>(std::ceil(from - box / 2 - 0.5)));
   int last = std::min(width - 1, static_cast<int>(std::floor(to + box / 2 - 0.5)));
   int inside_first = std::max(first, static_cast<int>(std::ceil(from + box / 2 - 0.5)));
@@ -59,10 +95,7 @@ void add_run(SmoothFrame* f, double from, double to, double box, float weight, c
     return;
   }
   for (int x = first; x < inside_first; ++x) direct(x);
-  for (int k = 0; k < 4; ++k) {
-    f->steps[k][inside_first] += values[k];
-    f->steps[k][inside_last + 1] -= values[k];
-  }
+  add_inside(f, inside_first, inside_last + 1, values);
   for (int x = inside_last + 1; x <= last; ++x) direct(x);
 }
 
@@ -167,8 +200,11 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   const Projection& p = r.p;
   double last = static_cast<double>(p.position) + 1;
   double centre = y + 0.5;
-  bool magnified = source_v(p, y + 1.0) - (y == 0 ? -1e300 : source_v(p, y)) < 1;
-  if (magnified) {
+  double rows_seen = source_v(p, y + 1.0) - (y == 0 ? -1e300 : source_v(p, y));
+  bool magnified = rows_seen < 1;
+  // Outlines where a source pixel spans a pixel and a half or more; below
+  // that the source's own letters are as fine as the screen.
+  if (rows_seen < kFineFrom && x_scale_at(p, centre) > 1 / kFineFrom) {
     if (const NearLine* line = near_line_at(r.source, source_v(p, centre))) {
       add_fine_rows(r, *line, y, f);
       return;
@@ -190,29 +226,40 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
     if (!(b > a)) continue;
     double weight =
         magnified ? b - a : tent_below(centre, screen_y(p, b)) - tent_below(centre, screen_y(p, a));
-    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), x_scale_at(p, centre), f);
+    // Rows taller than a pixel are placed across at the pixel's depth, so
+    // that a row's letters do not jump between its screen rows; thinner
+    // ones at their own.
+    double scale = magnified ? x_scale_at(p, centre) : x_scale_at(p, screen_y(p, row + 0.5));
+    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), scale, f);
   }
 }
 
+// The touched pixels of row y blended over the paper; the sums cleared
+// behind them for the next row.
 void finish_row(SmoothFrame* f, int y, const Colour& paper) {
   float running[4] = {0, 0, 0, 0};
   Rgb* out = &f->pixels[static_cast<std::size_t>(y) * f->width];
   bool inked = false;
-  for (int x = 0; x < f->width; ++x) {
+  for (int x = f->first; x < f->end; ++x) {
+    float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
+    float* step = &f->steps[4 * static_cast<std::size_t>(x)];
     float v[4];
     for (int k = 0; k < 4; ++k) {
-      running[k] += f->steps[k][x];
-      v[k] = f->sums[k][x] + running[k];
+      running[k] += step[k];
+      v[k] = sum[k] + running[k];
+      sum[k] = step[k] = 0;
     }
+    if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
     float cover = std::min(v[0], 1.0f), left = 1 - cover;
     float scale = v[0] > 1 ? 1 / v[0] : 1;
-    auto channel = [&](float sum, float p) {
-      return static_cast<Rgb>(std::clamp(sum * scale + p * left + 0.5f, 0.0f, 255.0f));
+    auto channel = [&](float sum_of, float p) {
+      return static_cast<Rgb>(std::clamp(sum_of * scale + p * left + 0.5f, 0.0f, 255.0f));
     };
     out[x] = channel(v[1], paper.red) << 16 | channel(v[2], paper.green) << 8 |
              channel(v[3], paper.blue);
-    inked = inked || cover > 0;
+    inked = true;
   }
+  for (int k = 0; k < 4; ++k) f->steps[4 * static_cast<std::size_t>(f->end) + k] = 0;
   f->inked[y] = inked;
 }
 
@@ -227,23 +274,15 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   f->pixels.assign(static_cast<std::size_t>(f->width) * f->height, paper);
   f->inked.assign(f->height, 0);
   if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
-  for (int k = 0; k < 4; ++k) {
-    f->sums[k].assign(f->width, 0.0f);
-    f->steps[k].assign(f->width + 1, 0.0f);
-  }
-  f->touched = false;
+  f->sums.assign(4 * static_cast<std::size_t>(f->width), 0.0f);
+  f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 1), 0.0f);
   RowPass r{p, index, mode, source, colour_of(source.ink), reached_spans(p, index)};
   std::int64_t first_row = index.lowest_row;
   Colour paper_colour = colour_of(paper);
   for (int y = 0; y < f->height; ++y) {
-    if (f->touched) {
-      for (int k = 0; k < 4; ++k) {
-        std::fill(f->sums[k].begin(), f->sums[k].end(), 0.0f);
-        std::fill(f->steps[k].begin(), f->steps[k].end(), 0.0f);
-      }
-    }
-    f->touched = false;
+    f->first = f->width;
+    f->end = 0;
     add_screen_row(r, y, first_row, f);
-    if (f->touched) finish_row(f, y, paper_colour);
+    if (f->first < f->end) finish_row(f, y, paper_colour);
   }
 }

@@ -24,7 +24,7 @@
 using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // Source rows read for one far screen row, at most about this many.
-constexpr int kSmoothRowSamples = 16;
+constexpr int kSmoothRowSamples = 32;
 
 // Fine pixels a source pixel, across and down, of letters drawn from
 // their outlines near the bottom edge.
@@ -55,9 +55,11 @@ struct SmoothFrame {
   int width = 0, height = 0;
   std::vector<Rgb> pixels;          // row by row
   std::vector<std::uint8_t> inked;  // by screen row: 1 when it holds anything but paper
-  std::vector<float> sums[4];       // one row: coverage, red, green, blue, per x
-  std::vector<float> steps[4];      // the same as differences, for the runs' insides
-  bool touched;                     // a run was added to the row
+  // One screen row's sums, four a pixel: coverage, red, green, blue; and
+  // the same as differences, for the insides of runs. Zero outside
+  // [first, end), the pixels that runs touched.
+  std::vector<float> sums, steps;
+  int first, end;
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the
