@@ -204,7 +204,7 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   bool magnified = rows_seen < 1;
   // Outlines where a source pixel spans a pixel and a half or more; below
   // that the source's own letters are as fine as the screen.
-  if (rows_seen < kFineFrom && x_scale_at(p, centre) > 1 / kFineFrom) {
+  if (rows_seen < kFineFrom) {
     if (const NearLine* line = near_line_at(r.source, source_v(p, centre))) {
       add_fine_rows(r, *line, y, f);
       return;
