@@ -213,7 +213,7 @@ void draw_smooth(AppState* state, const DrawTarget& target) {
   while (first <= last && !f.inked[first]) ++first;
   while (last >= first && !f.inked[last]) --last;
   if (first > last) return;
-  if (!pass->image || pass->image->width != f.width || pass->image->height < f.height) {
+  if (!pass->image || pass->image->width < f.width || pass->image->height < f.height) {
     make_image(s, pass, f.width, f.height);
   }
   XImage* image = pass->image;
