@@ -11,9 +11,7 @@ namespace {
 
 constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
 
-struct Colour {
-  float red, green, blue;
-};
+using Colour = std::array<float, 3>;  // red, green, blue
 
 Colour colour_of(Rgb rgb) {
   return {static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
@@ -75,7 +73,7 @@ void add_run(SmoothFrame* f, double from, double to, double box, float weight, c
   from = std::max(from, -box - 2.0);
   to = std::min(to, width + box + 2.0);
   if (!(to > from)) return;
-  const float values[4] = {weight, weight * c.red, weight * c.green, weight * c.blue};
+  const float values[4] = {weight, weight * c[0], weight * c[1], weight * c[2]};
   if (box <= 1) {  // each pixel's share of [from, to)
     add_covered(f, from, to, values);
     return;
@@ -103,10 +101,17 @@ struct RowPass {
   const Projection& p;
   const RowIndex& index;
   DrawMode mode;
+  const std::vector<Colour>& pens;  // by pen number
   const SmoothSource& source;
   Colour ink;
   std::uint32_t reached;  // spans the walk reaches
 };
+
+// Screen x of source x on a screen row of `scale`: x * scale + offset,
+// as screen_x_at computes it.
+double x_offset(const Projection& p, double scale) {
+  return p.width / 2 - (p.source_width / 2) * scale;
+}
 
 // Every ink run of source row `row`, with `weight`, across a screen row of
 // `scale` screen pixels a source pixel.
@@ -117,6 +122,7 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, double sca
   const Projection& p = r.p;
   double box = std::max(1.0, scale);
   double widen = r.mode == kDrawFill ? 0.5 : 0;
+  double offset = x_offset(p, scale);
   const std::vector<std::uint32_t>& by_row = r.index.by_row;
   auto it =
       std::lower_bound(by_row.begin(), by_row.end(), row,
@@ -124,11 +130,10 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, double sca
   for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
     if (*it >= r.reached) continue;
     each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
-      double a = screen_x_at(p, static_cast<double>(x), scale);
-      double b = screen_x_at(p, static_cast<double>(x + length), scale);
+      double a = static_cast<double>(x) * scale + offset;
+      double b = static_cast<double>(x + length) * scale + offset;
       if (a > b) std::swap(a, b);
-      Colour c = pen < r.source.pen_colours.size() ? colour_of(r.source.pen_colours[pen]) : r.ink;
-      add_run(f, a - widen, b + widen, box, weight, c);
+      add_run(f, a - widen, b + widen, box, weight, pen < r.pens.size() ? r.pens[pen] : r.ink);
     });
   }
 }
@@ -158,6 +163,7 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
   }
   double scale = x_scale_at(p, y + 0.5);
   double box = std::max(1.0, scale / kFineScale);
+  double fine = scale / kFineScale, offset = x_offset(p, scale);
   for (auto k = static_cast<std::int64_t>(std::floor(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
@@ -166,12 +172,11 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
       const FineGlyph& g = *letter.glyph;
       std::int64_t row = k - g.top;
       if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.rows.size())) continue;
-      double origin = static_cast<double>(letter.x) * kFineScale + g.left;
+      double origin = (static_cast<double>(letter.x) * kFineScale + g.left) * fine + offset;
       for (std::uint32_t i = g.rows[row]; i < g.rows[row + 1]; ++i) {
         const FineRun& run = g.runs[i];
-        double a = screen_x_at(p, (origin + run.x) / kFineScale, scale);
-        double b = screen_x_at(p, (origin + run.x + run.length) / kFineScale, scale);
-        add_run(f, a, b, box, weight * (run.coverage / 255.0f), r.ink);
+        double a = origin + run.x * fine, b = a + run.length * fine;
+        add_run(f, a, b, box, weight * (run.coverage * (1 / 255.0f)), r.ink);
       }
     }
   }
@@ -255,8 +260,7 @@ void finish_row(SmoothFrame* f, int y, const Colour& paper) {
     auto channel = [&](float sum_of, float p) {
       return static_cast<Rgb>(std::clamp(sum_of * scale + p * left + 0.5f, 0.0f, 255.0f));
     };
-    out[x] = channel(v[1], paper.red) << 16 | channel(v[2], paper.green) << 8 |
-             channel(v[3], paper.blue);
+    out[x] = channel(v[1], paper[0]) << 16 | channel(v[2], paper[1]) << 8 | channel(v[3], paper[2]);
     inked = true;
   }
   for (int k = 0; k < 4; ++k) f->steps[4 * static_cast<std::size_t>(f->end) + k] = 0;
@@ -276,7 +280,9 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
   f->sums.assign(4 * static_cast<std::size_t>(f->width), 0.0f);
   f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 1), 0.0f);
-  RowPass r{p, index, mode, source, colour_of(source.ink), reached_spans(p, index)};
+  f->pens.clear();
+  for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
+  RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
   std::int64_t first_row = index.lowest_row;
   Colour paper_colour = colour_of(paper);
   for (int y = 0; y < f->height; ++y) {

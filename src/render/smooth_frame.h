@@ -14,6 +14,7 @@
 // pixels on the screen (smooth_pass.cpp).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -60,6 +61,7 @@ struct SmoothFrame {
   // [first, end), the pixels that runs touched.
   std::vector<float> sums, steps;
   int first, end;
+  std::vector<std::array<float, 3>> pens;  // the pens' colours as red, green, blue
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the
