@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the pictures of the README under a private Xvfb: a frame of
-# each drawing mode, a picture flying, several scripts flying, and a short
-# animation of the scroll.
+# each drawing mode, a picture flying, several scripts flying, default and
+# smooth frames side by side in a window's size and on a 1920 x 1080 root,
+# and a short animation of the scroll.
 # Every frame is drawn by the program itself with -root -quit and saved from
 # the root window with ImageMagick. Needs a built program (scripts/run.sh or
 # scripts/test.sh); PROGRAM names another one.
@@ -48,6 +49,15 @@ LC_ALL=C.UTF-8 shot "$out/scripts.png" -start 175 \
   $'\tLetters in every script' "" "Привет, мир! Здравствуйте." "Γειά σου, κόσμε!" \
   "こんにちは、世界。日本語" "你好，世界。中文" "안녕하세요, 세계" "Բարեւ Ձեզ · გამარჯობა" \
   "✓ ★ ♥ → ∞ ∑ √ ☺"
+# Default and smooth, side by side.
+shot "$work/default.png" -start 420
+shot "$work/smooth.png" -start 420 -xrm '*smooth: true'
+convert "$work/default.png" "$work/smooth.png" +append "$out/smooth.png"
+stop_server
+start_server 1920x1080x24
+shot "$work/default-root.png" -start 600
+shot "$work/smooth-root.png" -start 600 -xrm '*smooth: true'
+convert "$work/default-root.png" "$work/smooth-root.png" -append -resize 50% "$out/smooth-root.png"
 stop_server
 
 # The animation: the same scroll, a frame every few rows, smaller.

@@ -19,12 +19,14 @@
 
 struct Desktop;
 struct FarRows;
+struct FineText;
 struct FontFaces;
 struct GlyphTable;
 struct Intake;
 struct PenCache;
 struct RowIndex;
 struct SegmentList;
+struct SmoothPass;
 
 struct AppState {
   XtAppContext app_context;
@@ -73,12 +75,15 @@ struct AppState {
   std::int64_t frame_deadline_ns;  // monotonic clock: when the next frame may start
   PenCache* pens;
   SegmentList* segments;
-  GlyphTable* glyphs;   // by code point: every character met so far
-  RowIndex* row_index;  // the display list by source row, for the draw passes
-  FarRows* far_rows;    // noblur's and fill's far rows of the indexed list, else null
-  Desktop* desktop;     // root mode on the root window itself, else null
-  Intake* intake;       // sources still read while frames run, else null
-  int compiling;        // 1 while build_content shows its messages
+  GlyphTable* glyphs;       // by code point: every character met so far
+  RowIndex* row_index;      // the display list by source row, for the draw passes
+  FarRows* far_rows;        // noblur's and fill's far rows of the indexed list, else null
+  Desktop* desktop;         // root mode on the root window itself, else null
+  Intake* intake;           // sources still read while frames run, else null
+  int compiling;            // 1 while build_content shows its messages
+  int smooth;               // the smooth resource, when the view can show it
+  SmoothPass* smooth_pass;  // smooth frames' buffers, else null
+  FineText* fine_text;      // the lines' letters, for smooth frames; else null
 
   // Letters from outline fonts: the faceName face and the fallback.
   FontFaces* faces;      // null when unused

@@ -20,6 +20,7 @@
 #include "app/sizes.h"
 #include "content/font_faces.h"
 #include "content/utf8.h"
+#include "render/smooth_pass.h"
 #include "icon.xpm"
 
 namespace {
@@ -83,6 +84,7 @@ void setup_display(AppState* state) {
   s->font = XLoadFont(s->display, s->font_name);
   s->font_info = XQueryFont(s->display, s->font);
 
+  read_smooth_choice(s);  // smooth letters come from an outline face
   setup_font_faces(s);
 
   if (s->source_width == 0) {

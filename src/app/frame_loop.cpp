@@ -27,6 +27,7 @@
 #include "render/draw_pass.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
+#include "render/smooth_pass.h"
 
 namespace {
 
@@ -158,6 +159,7 @@ void release_resources(AppState* state) {
   s->segments = nullptr;
   free_pen_cache(s->display, s->pens);
   s->pens = nullptr;
+  free_smooth_pass(s);
   free_desktop(s);
   if (s->icon_pixmap != None) XFreePixmap(s->display, s->icon_pixmap);
   s->icon_pixmap = None;

@@ -12,6 +12,7 @@
 //   create_gcs            ink, paper and copy GCs
 //   setup_window_manager  close protocol, names, icon (window mode)
 //   setup_desktop         monitors and wallpaper (root mode on the root)
+//   setup_smooth_pass     smooth frames' buffers, when the smooth resource asks
 //   setup_frame_pacing    the frame rate: a resource, or the screen's
 //   add_event_handlers    expose; keys and structure in window mode
 //   build_content         pens, glyph table and display list, with progress
@@ -30,6 +31,7 @@
 #include "app/signals.h"
 #include "content/source_intake.h"
 #include "render/draw_pass.h"
+#include "render/smooth_pass.h"
 
 int main(int argc, char** argv) {
   setup_signals();
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
   create_gcs(&state);
   setup_window_manager(&state);
   setup_desktop(&state);
+  setup_smooth_pass(&state);
   setup_frame_pacing(&state);
   add_event_handlers(&state);
   build_content(&state, &argc, argv);

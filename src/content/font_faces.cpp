@@ -7,6 +7,7 @@
 #include "content/font_faces.h"
 
 #include <algorithm>
+#include <string>
 
 #include <X11/StringDefs.h>
 #include <X11/Xft/Xft.h>
@@ -80,6 +81,11 @@ XftFont* read_face_name(AppState* s, FcPattern** base) {
   XtGetApplicationResources(s->toplevel, &values, face_resources, XtNumber(face_resources), nullptr,
                             0);
   *base = nullptr;
+  // Smooth frames take their letters from outlines: by default the
+  // monospace face at the core font's pixel height.
+  std::string smooth_face = "monospace:antialias=true:pixelsize=" +
+                            std::to_string(s->font_info->ascent + s->font_info->descent);
+  if (!values.face_name && s->smooth) values.face_name = smooth_face.data();
   if (!values.face_name) return nullptr;
   FcPattern* pattern;
   FaceProblem problem = parse_face_name(values.face_name, &pattern);
@@ -223,6 +229,10 @@ int text_line_height(const AppState* state) {
   const AppState* s = state;
   return s->faces ? s->faces->ascent + s->faces->descent
                   : s->font_info->ascent + s->font_info->descent;
+}
+
+int face_ascent(const AppState* state) {
+  return state->faces ? state->faces->ascent : state->font_info->ascent;
 }
 
 const PixelChannels* face_grey_channels(const AppState* state) {

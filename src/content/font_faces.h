@@ -30,9 +30,10 @@ int face_char_width(AppState* state, XftFont* font, char32_t code_point);
 // Draws one character in ink with its origin at x 0 and the line's baseline.
 void draw_face_char(AppState* state, XftFont* font, Drawable drawable, char32_t code_point);
 
-// The height of the line box: the face's when there is one, else the core
-// font's.
+// The height of the line box, and its ascent: the face's when there is
+// one, else the core font's.
 int text_line_height(const AppState* state);
+int face_ascent(const AppState* state);
 // The narrowest and widest advance of the faceName face's printable ASCII
 // letters; false, with nothing set, when there is no face.
 bool face_advance_bounds(AppState* state, short* narrowest, short* widest);

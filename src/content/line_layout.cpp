@@ -8,9 +8,11 @@
 #include "content/line_layout.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "app_state.h"
 #include "content/display_list.h"
+#include "content/fine_text.h"
 #include "content/glyph_levels.h"
 #include "content/glyphs.h"
 #include "content/segment_moves.h"
@@ -60,6 +62,13 @@ void emit_row(AppState* s, const char32_t* text, int count, int r, LinePens* pen
   append_moves(s->segments, pens->by_ink[kPaperInk], -row_width, 1);
 }
 
+// Where the line's letters stand, for smooth frames.
+void note_letters(AppState* s, const char32_t* text, int count, std::int64_t shift) {
+  std::vector<int> widths(count);
+  for (int k = 0; k < count; ++k) widths[k] = glyph_entry(s->glyphs, text[k])->width;
+  note_fine_line(s->fine_text, s->segments->rows, shift, text, widths.data(), count);
+}
+
 }  // namespace
 
 void emit_line(AppState* state, const char32_t* text, int count, int centred) {
@@ -75,6 +84,7 @@ void emit_line(AppState* state, const char32_t* text, int count, int centred) {
     shift = (static_cast<std::int64_t>(s->source_width) - width) / 2;
     append_moves(s->segments, paper, shift, 0);
   }
+  if (s->fine_text && count > 0) note_letters(s, text, count, shift);
   if (count == 0) {
     append_moves(s->segments, paper, 0, s->line_height);
   } else {

@@ -3,6 +3,8 @@
 // desktop flush once per frame.
 #include "render/draw_pass.h"
 
+#include "content/fine_text.h"
+
 #include <algorithm>
 #include <deque>
 
@@ -11,6 +13,7 @@
 #include "app_state.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
+#include "render/smooth_pass.h"
 #include "render/walk.h"
 #include "render/xlib_sink.h"
 
@@ -44,6 +47,10 @@ void draw(AppState* s, const DrawTarget& target) {
 }  // namespace
 
 void draw_pass(AppState* state, const DrawTarget& target) {
+  if (state->smooth_pass) {
+    draw_smooth(state, target);
+    return;
+  }
   switch (state->draw_mode) {
     case kDrawNoblur:
       draw_noblur(state, target);
@@ -113,5 +120,6 @@ void drop_lines_before(AppState* state, std::int64_t row) {
   const RowSpan& first = index->spans[span];
   drop_segments_before(list, first.first, first.pen_x, first.row);
   drop_spans(index, span);
+  if (s->fine_text) drop_fine_lines_before(s->fine_text, list->start_row);
   if (s->far_rows) drop_far_row_blocks(*index, &s->far_rows->maps);
 }

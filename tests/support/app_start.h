@@ -10,6 +10,7 @@
 #include "app/display_rate.h"
 #include "app/display_setup.h"
 #include "app/events.h"
+#include "render/smooth_pass.h"
 
 // The argument vector handed to the toolkit; it must outlive the record.
 struct Arguments {
@@ -31,6 +32,7 @@ inline void start_app_on(const std::string& display_name, const std::vector<std:
   create_gcs(state);
   setup_window_manager(state);
   setup_desktop(state);
+  setup_smooth_pass(state);
   setup_frame_pacing(state);
   add_event_handlers(state);
 }

@@ -1,0 +1,294 @@
+// The coverage of a smooth frame, screen row by screen row: the source rows
+// a row sees, each with its weight, then every ink run of those rows added
+// across the row with the weight of how much of each pixel it covers.
+#include "render/smooth_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
+
+using Colour = std::array<float, 3>;  // red, green, blue
+
+Colour colour_of(Rgb rgb) {
+  return {static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
+          static_cast<float>(rgb & 0xff)};
+}
+
+// Source row coordinate v at screen y: row R lies from v = R (its far edge)
+// to v = R + 1 (its near edge).
+double source_v(const Projection& p, double y) {
+  double depth = static_cast<double>(p.height) * p.length_y / y;
+  return static_cast<double>(p.position) + 1 - (depth - p.length_y);
+}
+
+// Screen rows that row R spans: its thickness, for blur's fading.
+double row_thickness(const Projection& p, std::int64_t row) {
+  double scale = static_cast<double>(p.height) * p.length_y;
+  double near = static_cast<double>(p.position - row) + p.length_y;
+  return scale / near - scale / (near + 1);
+}
+
+void touch(SmoothFrame* f, int first, int end) {
+  f->first = std::min(f->first, first);
+  f->end = std::max(f->end, end);
+}
+
+void add_to(SmoothFrame* f, int x, float part, const float* values) {
+  if (x < 0 || x >= f->width) return;
+  touch(f, x, x + 1);
+  float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
+  for (int k = 0; k < 4; ++k) sum[k] += part * values[k];
+}
+
+// Adds `values` to every pixel of [first, end) through the differences.
+void add_inside(SmoothFrame* f, int first, int end, const float* values) {
+  touch(f, first, end);
+  for (int k = 0; k < 4; ++k) {
+    f->steps[4 * static_cast<std::size_t>(first) + k] += values[k];
+    f->steps[4 * static_cast<std::size_t>(end) + k] -= values[k];
+  }
+}
+
+// What a run over screen x [from, to) covers of each pixel.
+void add_covered(SmoothFrame* f, double from, double to, const float* values) {
+  int first = static_cast<int>(std::floor(from)), last = static_cast<int>(std::floor(to));
+  if (first == last) {
+    add_to(f, first, static_cast<float>(to - from), values);
+    return;
+  }
+  add_to(f, first, static_cast<float>(first + 1 - from), values);
+  add_to(f, last, static_cast<float>(to - last), values);
+  int inside_first = std::max(first + 1, 0), inside_end = std::min(last, f->width);
+  if (inside_first < inside_end) add_inside(f, inside_first, inside_end, values);
+}
+
+// Adds `weight` of a run that covers screen x [from, to), seen through a
+// box `box` pixels wide around each pixel's centre.
+void add_run(SmoothFrame* f, double from, double to, double box, float weight, const Colour& c) {
+  int width = f->width;
+  from = std::max(from, -box - 2.0);
+  to = std::min(to, width + box + 2.0);
+  if (!(to > from)) return;
+  const float values[4] = {weight, weight * c[0], weight * c[1], weight * c[2]};
+  if (box <= 1) {  // each pixel's share of [from, to)
+    add_covered(f, from, to, values);
+    return;
+  }
+  auto coverage = [&](int x) {
+    double centre = x + 0.5;
+    double seen = std::min(centre + box / 2, to) - std::max(centre - box / 2, from);
+    return static_cast<float>(std::clamp(seen / box, 0.0, 1.0));
+  };
+  auto direct = [&](int x) { add_to(f, x, coverage(x), values); };
+  int first = std::max(0, static_cast<int>(std::ceil(from - box / 2 - 0.5)));
+  int last = std::min(width - 1, static_cast<int>(std::floor(to + box / 2 - 0.5)));
+  int inside_first = std::max(first, static_cast<int>(std::ceil(from + box / 2 - 0.5)));
+  int inside_last = std::min(last, static_cast<int>(std::floor(to - box / 2 - 0.5)));
+  if (inside_first > inside_last) {
+    for (int x = first; x <= last; ++x) direct(x);
+    return;
+  }
+  for (int x = first; x < inside_first; ++x) direct(x);
+  add_inside(f, inside_first, inside_last + 1, values);
+  for (int x = inside_last + 1; x <= last; ++x) direct(x);
+}
+
+struct RowPass {
+  const Projection& p;
+  const RowIndex& index;
+  DrawMode mode;
+  const std::vector<Colour>& pens;  // by pen number
+  const SmoothSource& source;
+  Colour ink;
+  std::uint32_t reached;  // spans the walk reaches
+};
+
+// Screen x of source x on a screen row of `scale`: x * scale + offset,
+// as screen_x_at computes it.
+double x_offset(const Projection& p, double scale) {
+  return p.width / 2 - (p.source_width / 2) * scale;
+}
+
+// Every ink run of source row `row`, with `weight`, across a screen row of
+// `scale` screen pixels a source pixel.
+void add_source_row(const RowPass& r, std::int64_t row, float weight, double scale,
+                    SmoothFrame* f) {
+  if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
+  if (!(weight > 0)) return;
+  const Projection& p = r.p;
+  double box = std::max(1.0, scale);
+  double widen = r.mode == kDrawFill ? 0.5 : 0;
+  double offset = x_offset(p, scale);
+  const std::vector<std::uint32_t>& by_row = r.index.by_row;
+  auto it =
+      std::lower_bound(by_row.begin(), by_row.end(), row,
+                       [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
+  for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
+    if (*it >= r.reached) continue;
+    each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
+      double a = static_cast<double>(x) * scale + offset;
+      double b = static_cast<double>(x + length) * scale + offset;
+      if (a > b) std::swap(a, b);
+      add_run(f, a - widen, b + widen, box, weight, pen < r.pens.size() ? r.pens[pen] : r.ink);
+    });
+  }
+}
+
+// The near line that holds source v, or null.
+const NearLine* near_line_at(const SmoothSource& source, double v) {
+  const std::vector<NearLine>& lines = source.near_lines;
+  auto after = std::upper_bound(lines.begin(), lines.end(), v, [](double at, const NearLine& l) {
+    return at < static_cast<double>(l.top_row);
+  });
+  if (after == lines.begin()) return nullptr;
+  const NearLine& line = *(after - 1);
+  return v < static_cast<double>(line.top_row + source.line_height) ? &line : nullptr;
+}
+
+// Screen row y within a near line, from its letters' fine rows under the
+// pixel: a box of the pixel's own height, or of one fine row where that is
+// smaller (bilinear).
+void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f) {
+  const Projection& p = r.p;
+  double top = (source_v(p, y) - static_cast<double>(line.top_row)) * kFineScale;
+  double bottom = (source_v(p, y + 1.0) - static_cast<double>(line.top_row)) * kFineScale;
+  if (bottom - top < 1) {
+    double centre = (top + bottom) / 2;
+    top = centre - 0.5;
+    bottom = centre + 0.5;
+  }
+  double scale = x_scale_at(p, y + 0.5);
+  double box = std::max(1.0, scale / kFineScale);
+  double fine = scale / kFineScale, offset = x_offset(p, scale);
+  for (auto k = static_cast<std::int64_t>(std::floor(top)); static_cast<double>(k) < bottom; ++k) {
+    double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
+    auto weight = static_cast<float>(seen / (bottom - top));
+    if (!(weight > 0)) continue;
+    for (const NearLine::Letter& letter : line.letters) {
+      const FineGlyph& g = *letter.glyph;
+      std::int64_t row = k - g.top;
+      if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.rows.size())) continue;
+      double origin = (static_cast<double>(letter.x) * kFineScale + g.left) * fine + offset;
+      for (std::uint32_t i = g.rows[row]; i < g.rows[row + 1]; ++i) {
+        const FineRun& run = g.runs[i];
+        double a = origin + run.x * fine, b = a + run.length * fine;
+        add_run(f, a, b, box, weight * (run.coverage * (1 / 255.0f)), r.ink);
+      }
+    }
+  }
+}
+
+// Screen y of the boundary at source v (the inverse of source_v).
+double screen_y(const Projection& p, double v) {
+  double depth = static_cast<double>(p.position) + 1 - v + p.length_y;
+  return static_cast<double>(p.height) * p.length_y / depth;
+}
+
+// How much of a tent of half-width 1 around `centre` lies below t.
+double tent_below(double centre, double t) {
+  double u = t - centre;
+  if (u <= -1) return 0;
+  if (u >= 1) return 1;
+  return u < 0 ? (u + 1) * (u + 1) / 2 : 1 - (1 - u) * (1 - u) / 2;
+}
+
+// The source rows that screen row y sees, with their weights, into `f`'s
+// sums. Where rows are taller than a pixel: a box of one source row around
+// the pixel's centre (bilinear). Else the rows under a tent of two pixels
+// around it, which keeps a far row from changing all at once as the crawl
+// moves; on a fixed grid of rows, one row for a block, when they are many.
+void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame* f) {
+  const Projection& p = r.p;
+  double last = static_cast<double>(p.position) + 1;
+  double centre = y + 0.5;
+  double rows_seen = source_v(p, y + 1.0) - (y == 0 ? -1e300 : source_v(p, y));
+  bool magnified = rows_seen < 1;
+  // Outlines where a source pixel spans a pixel and a half or more; below
+  // that the source's own letters are as fine as the screen.
+  if (rows_seen < kFineFrom) {
+    if (const NearLine* line = near_line_at(r.source, source_v(p, centre))) {
+      add_fine_rows(r, *line, y, f);
+      return;
+    }
+  }
+  double top = magnified
+                   ? source_v(p, centre) - 0.5
+                   : (y == 0 ? -std::numeric_limits<double>::infinity() : source_v(p, y - 0.5));
+  double bottom = magnified ? top + 1 : source_v(p, y + 1.5);
+  double from = std::max(top, static_cast<double>(first_row)), to = std::min(bottom, last);
+  if (!(to > from)) return;
+  std::int64_t step = 1;
+  while (static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
+  auto lowest = static_cast<std::int64_t>(std::floor(from));
+  std::int64_t row = lowest - ((lowest % step) + step) % step;
+  for (; static_cast<double>(row) < to; row += step) {
+    double a = std::max(from, static_cast<double>(row));
+    double b = std::min(to, static_cast<double>(row + step));
+    if (!(b > a)) continue;
+    double weight =
+        magnified ? b - a : tent_below(centre, screen_y(p, b)) - tent_below(centre, screen_y(p, a));
+    // Rows taller than a pixel are placed across at the pixel's depth, so
+    // that a row's letters do not jump between its screen rows; thinner
+    // ones at their own.
+    double scale = magnified ? x_scale_at(p, centre) : x_scale_at(p, screen_y(p, row + 0.5));
+    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), scale, f);
+  }
+}
+
+// The touched pixels of row y blended over the paper; the sums cleared
+// behind them for the next row.
+void finish_row(SmoothFrame* f, int y, const Colour& paper) {
+  float running[4] = {0, 0, 0, 0};
+  Rgb* out = &f->pixels[static_cast<std::size_t>(y) * f->width];
+  bool inked = false;
+  for (int x = f->first; x < f->end; ++x) {
+    float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
+    float* step = &f->steps[4 * static_cast<std::size_t>(x)];
+    float v[4];
+    for (int k = 0; k < 4; ++k) {
+      running[k] += step[k];
+      v[k] = sum[k] + running[k];
+      sum[k] = step[k] = 0;
+    }
+    if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
+    float cover = std::min(v[0], 1.0f), left = 1 - cover;
+    float scale = v[0] > 1 ? 1 / v[0] : 1;
+    auto channel = [&](float sum_of, float p) {
+      return static_cast<Rgb>(std::clamp(sum_of * scale + p * left + 0.5f, 0.0f, 255.0f));
+    };
+    out[x] = channel(v[1], paper[0]) << 16 | channel(v[2], paper[1]) << 8 | channel(v[3], paper[2]);
+    inked = true;
+  }
+  for (int k = 0; k < 4; ++k) f->steps[4 * static_cast<std::size_t>(f->end) + k] = 0;
+  f->inked[y] = inked;
+}
+
+}  // namespace
+
+void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
+                       const SmoothSource& source, SmoothFrame* frame) {
+  Rgb paper = source.paper;
+  SmoothFrame* f = frame;
+  f->width = std::max(p.width, 0);
+  f->height = std::max(p.height, 0);
+  f->pixels.assign(static_cast<std::size_t>(f->width) * f->height, paper);
+  f->inked.assign(f->height, 0);
+  if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
+  f->sums.assign(4 * static_cast<std::size_t>(f->width), 0.0f);
+  f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 1), 0.0f);
+  f->pens.clear();
+  for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
+  RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
+  std::int64_t first_row = index.lowest_row;
+  Colour paper_colour = colour_of(paper);
+  for (int y = 0; y < f->height; ++y) {
+    f->first = f->width;
+    f->end = 0;
+    add_screen_row(r, y, first_row, f);
+    if (f->first < f->end) finish_row(f, y, paper_colour);
+  }
+}

@@ -1,0 +1,80 @@
+// Smooth frames: the display list drawn with coverage instead of X
+// primitives. Every pixel blends the colours of the runs over it with the
+// paper, in proportion to how much of it they cover. A pixel sees the
+// source through a box as wide as the larger of a screen pixel and a source
+// pixel: near the bottom edge, where a source pixel spans several screen
+// pixels, that interpolates between the centres of the source pixels
+// (bilinear); towards the horizon, where a screen pixel spans many source
+// pixels, it averages them. A far screen row reads its source rows on a
+// grid fixed in the source, so that as the crawl moves the rows it reads
+// change one at a time and the far field fades instead of flickering. Blur
+// keeps its meaning: a row thinner than a pixel counts in proportion to
+// its thickness, so farther is fainter; fill widens every run by half a
+// screen pixel on either side, as its edges do. Pure: the X side puts the
+// pixels on the screen (smooth_pass.cpp).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "render/draw_mode.h"
+#include "render/projection.h"
+#include "render/row_index.h"
+
+using Rgb = std::uint32_t;  // 0xRRGGBB
+
+// Source rows read for one far screen row, at most about this many.
+constexpr int kSmoothRowSamples = 32;
+
+// Fine pixels a source pixel, across and down, of letters drawn from
+// their outlines near the bottom edge.
+constexpr int kFineScale = 8;
+
+// A letter's outline rasterized at kFineScale, as runs of coverage.
+struct FineRun {
+  std::int32_t x, length;  // fine pixels from the bitmap's left
+  std::uint8_t coverage;   // 255: wholly ink
+};
+struct FineGlyph {
+  std::int32_t left, top;           // fine pixels from the letter's origin and the line's top
+  std::vector<std::uint32_t> rows;  // per bitmap row its first run, and the end of the last
+  std::vector<FineRun> runs;
+};
+
+// A line near the bottom edge whose rows are drawn from its letters.
+struct NearLine {
+  std::int64_t top_row;  // of its first pixel row
+  struct Letter {
+    std::int64_t x;  // source x of the origin
+    const FineGlyph* glyph;
+  };
+  std::vector<Letter> letters;
+};
+
+struct SmoothFrame {
+  int width = 0, height = 0;
+  std::vector<Rgb> pixels;          // row by row
+  std::vector<std::uint8_t> inked;  // by screen row: 1 when it holds anything but paper
+  // One screen row's sums, four a pixel: coverage, red, green, blue; and
+  // the same as differences, for the insides of runs. Zero outside
+  // [first, end), the pixels that runs touched.
+  std::vector<float> sums, steps;
+  int first, end;
+  std::vector<std::array<float, 3>> pens;  // the pens' colours as red, green, blue
+};
+
+// What a smooth frame is drawn from besides the list: the colours of the
+// list's pens by pen number (pens beyond the table are drawn in `ink`),
+// and the lines near the bottom edge whose letters have outlines, in
+// source order, `line_height` rows each.
+struct SmoothSource {
+  const std::vector<Rgb>& pen_colours;
+  Rgb ink, paper;
+  const std::vector<NearLine>& near_lines;
+  int line_height;
+};
+
+// The frame of the list through `index` at `p` into `frame`.
+void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
+                       const SmoothSource& source, SmoothFrame* frame);
