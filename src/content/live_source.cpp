@@ -29,10 +29,10 @@ struct LiveSource {
   std::int64_t heard_ns;
 };
 
-bool is_live_descriptor(int fd) {
+bool is_live_descriptor(int fd, bool named) {
   struct stat info;
   if (fstat(fd, &info) != 0 || isatty(fd)) return false;
-  return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode);
+  return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || (named && S_ISCHR(info.st_mode));
 }
 
 LiveSource* open_live_source(AppState* state, int fd, bool close_fd) {

@@ -12,9 +12,10 @@
 struct AppState;
 struct LiveSource;
 
-// Whether the open descriptor is read as a live source: a FIFO, a socket
-// or a character device that is not a terminal.
-bool is_live_descriptor(int fd);
+// Whether the open descriptor is read as a live source: a FIFO, a socket,
+// or, when `named` (a device given by name), a character device that is not
+// a terminal. /dev/null on standard input is read at once, as a file is.
+bool is_live_descriptor(int fd, bool named);
 
 // A live source reading `fd` as text in the locale's way; the descriptor
 // is closed with the source when `close_fd`.

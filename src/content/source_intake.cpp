@@ -64,7 +64,7 @@ constexpr std::uint32_t kMaxMessageY = INT16_MAX;  // X coordinates are 16-bit
 void begin_standard_input(AppState* s, Intake* in, bool prompt) {
   message(s, in, "Writing letters from the standard input.");
   if (prompt) message(s, in, "Please input letters and hit Ctrl-D.");
-  if (!in->stdin_ended && !prompt && is_live_descriptor(fileno(stdin))) {
+  if (!in->stdin_ended && !prompt && is_live_descriptor(fileno(stdin), false)) {
     in->live = open_live_source(s, fileno(stdin), false);
     in->live_is_stdin = true;
     return;
@@ -149,7 +149,7 @@ void compile_argument(AppState* s, Intake* in, const char* argument) {
     message(s, in, "Done.");
     return;
   }
-  if (is_live_descriptor(fileno(file))) {
+  if (is_live_descriptor(fileno(file), true)) {
     show_file_message(s, in, "Writing letters in a file \"", argument);
     in->live = open_live_source(s, dup(fileno(file)), true);
     in->live_is_stdin = false;
