@@ -17,6 +17,7 @@
 // material's last row, far_spans_read the source rows that the last frame
 // read to resolve its far screen rows, far_rows_cpu_s the CPU time of
 // building the far rows' maps at start-up (part of compile_s).
+// BENCH_SCREEN=WIDTHxHEIGHT gives the Xvfb that screen instead of its default.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -160,7 +161,10 @@ int main(int argc, char** argv) {
   for (int i = 4; i < argc; ++i) args.push_back(argv[i]);
 
   XServer server;
-  if (!start_x_server(&server)) return 1;
+  std::vector<std::string> screen;
+  const char* size = std::getenv("BENCH_SCREEN");
+  if (size && *size) screen = {"-screen", "0", std::string(size) + "x24"};
+  if (!start_x_server(&server, screen)) return 1;
   AppState state{};
   Arguments arguments;
   timespec started;  // the program's own start, after the server's

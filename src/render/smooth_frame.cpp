@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -32,21 +33,37 @@ double row_thickness(const Projection& p, std::int64_t row) {
   return scale / near - scale / (near + 1);
 }
 
+// floor and ceil as ints, without a call into the maths library; values
+// beyond 2^30 either way, which no pixel reaches, are held there.
+constexpr double kFarthestX = 1 << 30;
+int floor_int(double v) {
+  v = std::clamp(v, -kFarthestX, kFarthestX);
+  int i = static_cast<int>(v);
+  return i - (static_cast<double>(i) > v);
+}
+int ceil_int(double v) {
+  v = std::clamp(v, -kFarthestX, kFarthestX);
+  int i = static_cast<int>(v);
+  return i + (static_cast<double>(i) < v);
+}
+
+// Notes pixels [first, end) as touched by the row's runs.
 void touch(SmoothFrame* f, int first, int end) {
+  first = std::max(first, 0);
+  end = std::min(end, f->width);
+  if (first >= end) return;
   f->first = std::min(f->first, first);
   f->end = std::max(f->end, end);
 }
 
 void add_to(SmoothFrame* f, int x, float part, const float* values) {
   if (x < 0 || x >= f->width) return;
-  touch(f, x, x + 1);
   float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
   for (int k = 0; k < 4; ++k) sum[k] += part * values[k];
 }
 
 // Adds `values` to every pixel of [first, end) through the differences.
 void add_inside(SmoothFrame* f, int first, int end, const float* values) {
-  touch(f, first, end);
   for (int k = 0; k < 4; ++k) {
     f->steps[4 * static_cast<std::size_t>(first) + k] += values[k];
     f->steps[4 * static_cast<std::size_t>(end) + k] -= values[k];
@@ -55,7 +72,8 @@ void add_inside(SmoothFrame* f, int first, int end, const float* values) {
 
 // What a run over screen x [from, to) covers of each pixel.
 void add_covered(SmoothFrame* f, double from, double to, const float* values) {
-  int first = static_cast<int>(std::floor(from)), last = static_cast<int>(std::floor(to));
+  int first = floor_int(from), last = floor_int(to);
+  touch(f, first, last + 1);
   if (first == last) {
     add_to(f, first, static_cast<float>(to - from), values);
     return;
@@ -84,10 +102,11 @@ void add_run(SmoothFrame* f, double from, double to, double box, float weight, c
     return static_cast<float>(std::clamp(seen / box, 0.0, 1.0));
   };
   auto direct = [&](int x) { add_to(f, x, coverage(x), values); };
-  int first = std::max(0, static_cast<int>(std::ceil(from - box / 2 - 0.5)));
-  int last = std::min(width - 1, static_cast<int>(std::floor(to + box / 2 - 0.5)));
-  int inside_first = std::max(first, static_cast<int>(std::ceil(from + box / 2 - 0.5)));
-  int inside_last = std::min(last, static_cast<int>(std::floor(to - box / 2 - 0.5)));
+  int first = std::max(0, ceil_int(from - box / 2 - 0.5));
+  int last = std::min(width - 1, floor_int(to + box / 2 - 0.5));
+  int inside_first = std::max(first, ceil_int(from + box / 2 - 0.5));
+  int inside_last = std::min(last, floor_int(to - box / 2 - 0.5));
+  touch(f, first, last + 1);
   if (inside_first > inside_last) {
     for (int x = first; x <= last; ++x) direct(x);
     return;
@@ -164,7 +183,7 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
   double scale = x_scale_at(p, y + 0.5);
   double box = std::max(1.0, scale / kFineScale);
   double fine = scale / kFineScale, offset = x_offset(p, scale);
-  for (auto k = static_cast<std::int64_t>(std::floor(top)); static_cast<double>(k) < bottom; ++k) {
+  for (auto k = static_cast<std::int64_t>(floor_int(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
     if (!(weight > 0)) continue;
@@ -239,44 +258,77 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   }
 }
 
-// The touched pixels of row y blended over the paper; the sums cleared
-// behind them for the next row.
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 load4(const float* at) {
+  Float4 v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+
+// The touched pixels of row y blended over the paper; the sums and the
+// differences cleared behind them for the next row.
 void finish_row(SmoothFrame* f, int y, const Colour& paper) {
-  float running[4] = {0, 0, 0, 0};
-  Rgb* out = &f->pixels[static_cast<std::size_t>(y) * f->width];
+  float* sums = &f->sums[4 * static_cast<std::size_t>(f->first)];
+  float* steps = &f->steps[4 * static_cast<std::size_t>(f->first)];
+  int count = f->end - f->first;
+  const Float4 zero{}, paper4{0, paper[0], paper[1], paper[2]};
+  Float4 running{};
+  Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + f->first;
   bool inked = false;
-  for (int x = f->first; x < f->end; ++x) {
-    float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
-    float* step = &f->steps[4 * static_cast<std::size_t>(x)];
-    float v[4];
-    for (int k = 0; k < 4; ++k) {
-      running[k] += step[k];
-      v[k] = sum[k] + running[k];
-      sum[k] = step[k] = 0;
-    }
+  for (int i = 0; i < count; ++i) {
+    running += load4(steps + 4 * i);
+    Float4 v = load4(sums + 4 * i) + running;
+    std::memcpy(steps + 4 * i, &zero, sizeof zero);
+    std::memcpy(sums + 4 * i, &zero, sizeof zero);
     if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
-    float cover = std::min(v[0], 1.0f), left = 1 - cover;
     float scale = v[0] > 1 ? 1 / v[0] : 1;
-    auto channel = [&](float sum_of, float p) {
-      return static_cast<Rgb>(std::clamp(sum_of * scale + p * left + 0.5f, 0.0f, 255.0f));
-    };
-    out[x] = channel(v[1], paper[0]) << 16 | channel(v[2], paper[1]) << 8 | channel(v[3], paper[2]);
+    Float4 c = v * scale + paper4 * (1 - std::min(v[0], 1.0f)) + 0.5f;
+    c = c < 0 ? zero : c;
+    c = c > 255 ? zero + 255 : c;
+    out[i] = static_cast<Rgb>(c[1]) << 16 | static_cast<Rgb>(c[2]) << 8 | static_cast<Rgb>(c[3]);
     inked = true;
   }
-  for (int k = 0; k < 4; ++k) f->steps[4 * static_cast<std::size_t>(f->end) + k] = 0;
+  std::memcpy(steps + 4 * count, &zero, sizeof zero);
   f->inked[y] = inked;
+  if (inked) {
+    f->written_first[y] = f->first;
+    f->written_end[y] = f->end;
+  }
+}
+
+// The frame `width` x `height` all paper: only the pixels the last frame
+// wrote are cleared when its size, paper and memory stay.
+void clear_frame(SmoothFrame* f, int width, int height, Rgb paper) {
+  auto area = static_cast<std::size_t>(width) * height;
+  bool kept = f->width == width && f->height == height && f->paper == paper;
+  if (!f->lent && f->pixels.size() != area) f->pixels.assign(area, paper);
+  Rgb* rows = f->lent ? f->lent : f->pixels.data();
+  std::size_t stride = f->lent ? f->lent_stride : static_cast<std::size_t>(width);
+  kept = kept && rows == f->rows && stride == f->stride;
+  f->width = width;
+  f->height = height;
+  f->paper = paper;
+  f->rows = rows;
+  f->stride = stride;
+  if (!kept) {
+    f->written_first.assign(height, 0);
+    f->written_end.assign(height, width);
+  }
+  for (int y = 0; y < height; ++y) {
+    Rgb* row = rows + static_cast<std::size_t>(y) * stride;
+    std::fill(row + f->written_first[y], row + f->written_end[y], paper);
+    f->written_first[y] = f->written_end[y] = 0;
+  }
+  f->inked.assign(height, 0);
 }
 
 }  // namespace
 
 void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode,
                        const SmoothSource& source, SmoothFrame* frame) {
-  Rgb paper = source.paper;
   SmoothFrame* f = frame;
-  f->width = std::max(p.width, 0);
-  f->height = std::max(p.height, 0);
-  f->pixels.assign(static_cast<std::size_t>(f->width) * f->height, paper);
-  f->inked.assign(f->height, 0);
+  clear_frame(f, std::max(p.width, 0), std::max(p.height, 0), source.paper);
   if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
   f->sums.assign(4 * static_cast<std::size_t>(f->width), 0.0f);
   f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 1), 0.0f);
@@ -284,7 +336,7 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
   RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
   std::int64_t first_row = index.lowest_row;
-  Colour paper_colour = colour_of(paper);
+  Colour paper_colour = colour_of(source.paper);
   for (int y = 0; y < f->height; ++y) {
     f->first = f->width;
     f->end = 0;

@@ -54,8 +54,20 @@ struct NearLine {
 
 struct SmoothFrame {
   int width = 0, height = 0;
-  std::vector<Rgb> pixels;          // row by row
+  // Where the caller lends memory for the pixels (a shared image's), rows
+  // `lent_stride` pixels apart; null: the frame's own `pixels`.
+  Rgb* lent = nullptr;
+  std::size_t lent_stride = 0;
+  std::vector<Rgb> pixels;
+  // The pixels drawn, row by row `stride` apart. Setting `rows` to null
+  // makes the next frame clear every pixel (memory that is new).
+  Rgb* rows = nullptr;
+  std::size_t stride = 0;
   std::vector<std::uint8_t> inked;  // by screen row: 1 when it holds anything but paper
+  // By screen row, the pixels [first, end) the last frame wrote; the rest
+  // of the row is paper, so that a new frame clears only these.
+  std::vector<std::int32_t> written_first, written_end;
+  Rgb paper = 0;  // of the pixels kept
   // One screen row's sums, four a pixel: coverage, red, green, blue; and
   // the same as differences, for the insides of runs. Zero outside
   // [first, end), the pixels that runs touched.

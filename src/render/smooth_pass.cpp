@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include <X11/StringDefs.h>
 #include <X11/Xutil.h>
@@ -107,17 +106,17 @@ void make_image(AppState* s, SmoothPass* pass, int width, int height) {
       std::malloc(static_cast<std::size_t>(pass->image->bytes_per_line) * height));
 }
 
-// The image's pixels of row y: copied where the image keeps 8 bits a
-// channel in 32-bit words of this machine's byte order, else pixel by pixel.
-void fill_image_row(const SmoothPass* pass, XImage* image, const SmoothFrame& f, int y) {
-  const Rgb* row = &f.pixels[static_cast<std::size_t>(y) * f.width];
-  char* out = image->data + static_cast<std::size_t>(y) * image->bytes_per_line;
+// Whether the image keeps a pixel as this machine's 32-bit 0xRRGGBB, so
+// that frames are drawn straight into it.
+bool image_takes_rgb(const SmoothPass* pass, const XImage* image) {
   bool native = (image->byte_order == LSBFirst) == (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
-  if (image->bits_per_pixel == 32 && native && pass->masks[0] == 0xff0000 &&
-      pass->masks[1] == 0xff00 && pass->masks[2] == 0xff) {
-    std::memcpy(out, row, static_cast<std::size_t>(f.width) * sizeof(Rgb));
-    return;
-  }
+  return image->bits_per_pixel == 32 && native && pass->masks[0] == 0xff0000 &&
+         pass->masks[1] == 0xff00 && pass->masks[2] == 0xff;
+}
+
+// The image's pixels of row y, pixel by pixel in the visual's format.
+void fill_image_row(const SmoothPass* pass, XImage* image, const SmoothFrame& f, int y) {
+  const Rgb* row = f.rows + static_cast<std::size_t>(y) * f.stride;
   for (int x = 0; x < f.width; ++x) {
     Rgb c = row[x];
     XPutPixel(image, x, y,
@@ -208,17 +207,23 @@ void draw_smooth(AppState* state, const DrawTarget& target) {
   gather_near_lines(s, pass, p);
   SmoothSource source{pass->pen_colours, rgb_of(pass, s->ink_pixel), rgb_of(pass, s->paper_pixel),
                       pass->near_lines, s->line_height};
+  if (!pass->image || pass->image->width < p.width || pass->image->height < p.height) {
+    make_image(s, pass, std::max(p.width, 1), std::max(p.height, 1));
+    f.rows = nullptr;  // new memory, all of it to clear
+  }
+  XImage* image = pass->image;
+  if (pass->use_shared) XSync(s->display, False);  // the server has read the last frame
+  bool direct = image_takes_rgb(pass, image);
+  f.lent = direct ? reinterpret_cast<Rgb*>(image->data) : nullptr;
+  f.lent_stride = static_cast<std::size_t>(image->bytes_per_line) / sizeof(Rgb);
   draw_smooth_frame(p, *s->row_index, static_cast<DrawMode>(s->draw_mode), source, &f);
   int first = 0, last = f.height - 1;
   while (first <= last && !f.inked[first]) ++first;
   while (last >= first && !f.inked[last]) --last;
   if (first > last) return;
-  if (!pass->image || pass->image->width < f.width || pass->image->height < f.height) {
-    make_image(s, pass, f.width, f.height);
+  if (!direct) {
+    for (int y = first; y <= last; ++y) fill_image_row(pass, image, f, y);
   }
-  XImage* image = pass->image;
-  if (pass->use_shared) XSync(s->display, False);  // the server has read the last frame
-  for (int y = first; y <= last; ++y) fill_image_row(pass, image, f, y);
   if (pass->use_shared) {
     XShmPutImage(s->display, target.drawable, s->copy_gc, image, 0, first, 0, first, f.width,
                  last - first + 1, False);
