@@ -6,20 +6,10 @@
 
 #include <cstdint>
 
-#include <X11/X.h>
-
 #include "render/draw_mode.h"
+#include "render/draw_target.h"
 
 struct AppState;
-struct RowExtents;
-
-// Where a pass draws: a drawable of width x height screen pixels, and where
-// the rows it draws are noted (null: not noted).
-struct DrawTarget {
-  Drawable drawable;
-  int width, height;
-  RowExtents* drawn;
-};
 
 // The pass of the record's draw_mode: noblur, blur, and fill for any other
 // value.

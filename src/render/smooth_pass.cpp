@@ -19,7 +19,7 @@
 #include "content/fine_glyphs.h"
 #include "content/fine_text.h"
 #include "render/dirty_rows.h"
-#include "render/draw_pass.h"
+#include "render/draw_target.h"
 #include "render/row_index.h"
 #include "render/smooth_frame.h"
 
