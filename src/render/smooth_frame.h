@@ -25,7 +25,7 @@
 using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // Source rows read for one far screen row, at most about this many.
-constexpr int kSmoothRowSamples = 32;
+constexpr int kSmoothRowSamples = 16;
 
 // Fine pixels a source pixel, across and down, of letters drawn from
 // their outlines near the bottom edge.
