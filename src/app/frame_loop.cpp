@@ -25,8 +25,6 @@
 #include "content/glyphs.h"
 #include "content/source_intake.h"
 #include "render/draw_pass.h"
-#include "render/far_rows.h"
-#include "render/row_index.h"
 #include "render/smooth_pass.h"
 
 namespace {
@@ -144,16 +142,14 @@ void quit_program(AppState* state) {
   std::exit(0);
 }
 
-// In the reverse order of making: the sources still open, the indexes of the list, the glyph
-// table, the list, the pens, the desktop, the icon, the GCs, the faces, the
-// frame pixmap, the widgets. The core font stays loaded.
+// In the reverse order of making: the sources still open, the indexes of
+// the list, the glyph table, the list, the pens, the smooth pass, the
+// desktop, the icon, the GCs, the faces, the frame pixmap, the widgets. The
+// core font stays loaded.
 void release_resources(AppState* state) {
   AppState* s = state;
   free_intake(s);
-  free_far_rows(s->far_rows);
-  s->far_rows = nullptr;
-  free_row_index(s->row_index);
-  s->row_index = nullptr;
+  free_display_list_indexes(s);
   free_glyphs(s);
   free_segment_list(s->segments);
   s->segments = nullptr;

@@ -11,8 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <poll.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +20,7 @@
 #include "app_state.h"
 #include "app/frame_pacing.h"
 #include "app/options.h"
+#include "app/signals.h"
 #include "content/display_list.h"
 #include "content/font_faces.h"
 #include "content/glyphs.h"
@@ -257,9 +256,9 @@ std::int64_t rows_ahead_of(std::int64_t position) {
 // Waits up to `ns` for the descriptor or the display, dispatching the
 // display's events: a close request or a key may end the program here.
 void wait_dispatching_events(AppState* s, int fd, std::int64_t ns) {
-  pollfd ready[2] = {{ConnectionNumber(s->display), POLLIN, 0}, {fd, POLLIN, 0}};
-  int timeout_ms = static_cast<int>(std::clamp<std::int64_t>((ns + 999'999) / 1'000'000, 0, 1000));
-  if (!XtAppPending(s->app_context)) poll(ready, fd >= 0 ? 2 : 1, timeout_ms);
+  if (!XtAppPending(s->app_context)) {
+    wait_unless_quit(ConnectionNumber(s->display), fd, std::min(ns, kNsPerSecond));
+  }
   while (XtAppPending(s->app_context)) XtAppProcessEvent(s->app_context, XtIMAll);
 }
 

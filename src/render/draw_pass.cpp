@@ -3,14 +3,13 @@
 // desktop flush once per frame.
 #include "render/draw_pass.h"
 
-#include "content/fine_text.h"
-
 #include <algorithm>
 #include <deque>
 
 #include <X11/Xlib.h>
 
 #include "app_state.h"
+#include "content/fine_text.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
 #include "render/smooth_pass.h"
@@ -74,16 +73,12 @@ void draw_fill(AppState* state, const DrawTarget& target) {
   draw<kDrawFill>(state, target);
 }
 
-namespace {
-
-void free_indexes(AppState* s) {
-  free_far_rows(s->far_rows);
-  s->far_rows = nullptr;
-  free_row_index(s->row_index);
-  s->row_index = nullptr;
+void free_display_list_indexes(AppState* state) {
+  free_far_rows(state->far_rows);
+  state->far_rows = nullptr;
+  free_row_index(state->row_index);
+  state->row_index = nullptr;
 }
-
-}  // namespace
 
 void index_display_list(AppState* state) {
   AppState* s = state;
@@ -96,7 +91,7 @@ void index_display_list(AppState* state) {
   }
   std::size_t first_new = s->row_index->spans.size();
   if (!extend_row_index(s->row_index)) {
-    free_indexes(s);
+    free_display_list_indexes(s);
     return;
   }
   if (s->far_rows && !extend_far_row_maps(*s->row_index, first_new, &s->far_rows->maps)) {

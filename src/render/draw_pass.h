@@ -23,8 +23,9 @@ void draw_fill(AppState* state, const DrawTarget& target);
 // and fill (keys never change the mode) the far rows' maps. Built at the
 // first call, extended over what was appended at every later one; called
 // after the list was compiled and whenever lines were appended while frames
-// run. release_resources frees both.
+// run. free_display_list_indexes frees both.
 void index_display_list(AppState* state);
+void free_display_list_indexes(AppState* state);
 
 // Drops the oldest lines of the list, with their spans and far-row blocks,
 // up to the last line that begins at row `row` or before it. Nothing when
