@@ -4,6 +4,7 @@
 #include "content/fine_glyphs.h"
 
 #include <unordered_map>
+#include <vector>
 
 #include <X11/Xft/Xft.h>
 
@@ -48,22 +49,16 @@ std::uint8_t coverage_at(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
   return row[x];
 }
 
-// The bitmap as runs of one coverage per row.
-void take_runs(const FT_Bitmap& bitmap, FineGlyph* glyph) {
+// The bitmap as the finest level, and the coarser ones averaged from it.
+void take_levels(const FT_Bitmap& bitmap, int left, int top, FineGlyph* glyph) {
+  std::vector<std::uint8_t> cells(static_cast<std::size_t>(bitmap.width) * bitmap.rows);
   for (unsigned y = 0; y < bitmap.rows; ++y) {
-    glyph->rows.push_back(static_cast<std::uint32_t>(glyph->runs.size()));
-    for (unsigned x = 0; x < bitmap.width;) {
-      std::uint8_t c = coverage_at(bitmap, x, y);
-      unsigned end = x + 1;
-      while (end < bitmap.width && coverage_at(bitmap, end, y) == c) ++end;
-      if (c) {
-        glyph->runs.push_back(
-            {static_cast<std::int32_t>(x), static_cast<std::int32_t>(end - x), c});
-      }
-      x = end;
-    }
+    for (unsigned x = 0; x < bitmap.width; ++x)
+      cells[y * bitmap.width + x] = coverage_at(bitmap, x, y);
   }
-  glyph->rows.push_back(static_cast<std::uint32_t>(glyph->runs.size()));
+  glyph->levels[0] = fine_level_of(cells.data(), static_cast<int>(bitmap.width),
+                                   static_cast<int>(bitmap.rows), left, top);
+  for (int n = 1; n < kFineLevels; ++n) glyph->levels[n] = coarser_level(glyph->levels[0], 1 << n);
 }
 
 bool render(AppState* s, XftFont* fine, char32_t code_point, FineGlyph* glyph) {
@@ -73,9 +68,8 @@ bool render(AppState* s, XftFont* fine, char32_t code_point, FineGlyph* glyph) {
   bool drawn = FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) == 0;
   if (drawn) {
     FT_GlyphSlot slot = face->glyph;
-    glyph->left = slot->bitmap_left;
-    glyph->top = face_ascent(s) * kFineScale - slot->bitmap_top;
-    take_runs(slot->bitmap, glyph);
+    take_levels(slot->bitmap, slot->bitmap_left, face_ascent(s) * kFineScale - slot->bitmap_top,
+                glyph);
   }
   XftUnlockFace(fine);
   return drawn;

@@ -1,12 +1,12 @@
 // Letters rasterized from their outlines at kFineScale pixels a source
 // pixel, for the rows of smooth frames near the bottom edge: drawn by
 // FreeType from the font that draws the letter in the source picture,
-// opened again at kFineScale times its size. A cache by code point, emptied
-// when it grows large; what it gives stays valid until the next call of
-// trim_fine_glyphs.
+// opened again at kFineScale times its size, with its coarser levels. A
+// cache by code point, emptied when it grows large; what it gives stays
+// valid until the next call of trim_fine_glyphs.
 #pragma once
 
-#include "render/smooth_frame.h"
+#include "render/fine_levels.h"
 
 struct AppState;
 struct FineGlyphs;

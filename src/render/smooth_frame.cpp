@@ -12,10 +12,10 @@ namespace {
 
 constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
 
-using Colour = std::array<float, 3>;  // red, green, blue
+using Colour = std::array<float, 4>;  // 1, red, green, blue
 
 Colour colour_of(Rgb rgb) {
-  return {static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
+  return {1, static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
           static_cast<float>(rgb & 0xff)};
 }
 
@@ -47,73 +47,88 @@ int ceil_int(double v) {
   return i + (static_cast<double>(i) < v);
 }
 
-// Notes pixels [first, end) as touched by the row's runs.
-void touch(SmoothFrame* f, int first, int end) {
-  first = std::max(first, 0);
-  end = std::min(end, f->width);
+using Float4 = float __attribute__((vector_size(16)));
+
+Float4 load4(const float* at) {
+  Float4 v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+void store4(float* at, Float4 v) {
+  std::memcpy(at, &v, sizeof v);
+}
+
+// Notes the pixels that runs over screen x [from, to), seen through a box
+// `box` pixels wide, may touch.
+void touch(SmoothFrame* f, double from, double to, double box) {
+  int first = std::max(floor_int(from - box), 0);
+  int end = std::min(floor_int(to + box) + 2, f->width);
   if (first >= end) return;
   f->first = std::min(f->first, first);
   f->end = std::max(f->end, end);
 }
 
-void add_to(SmoothFrame* f, int x, float part, const float* values) {
-  if (x < 0 || x >= f->width) return;
-  float* sum = &f->sums[4 * static_cast<std::size_t>(x)];
-  for (int k = 0; k < 4; ++k) sum[k] += part * values[k];
+// Adds `values` to pixel x through the differences.
+void add_to(SmoothFrame* f, int x, Float4 values) {
+  float* at = &f->steps[4 * static_cast<std::size_t>(x)];
+  store4(at, load4(at) + values);
+  store4(at + 4, load4(at + 4) - values);
 }
 
-// Adds `values` to every pixel of [first, end) through the differences.
-void add_inside(SmoothFrame* f, int first, int end, const float* values) {
-  for (int k = 0; k < 4; ++k) {
-    f->steps[4 * static_cast<std::size_t>(first) + k] += values[k];
-    f->steps[4 * static_cast<std::size_t>(end) + k] -= values[k];
-  }
+// An edge at screen x t of what lies right of it, through the differences:
+// pixel floor(t) gets `values` times its part right of t, every pixel after
+// it the whole. A run [a, b) is the edge at a less the edge at b.
+[[gnu::always_inline]] inline void add_edge(SmoothFrame* f, double t, Float4 values) {
+  t = t > 0 ? t : 0;  // and NaN
+  t = t < f->width ? t : f->width;
+  int i = static_cast<int>(t);
+  auto right = static_cast<float>(t - i);
+  float* at = &f->steps[4 * static_cast<std::size_t>(i)];
+  store4(at, load4(at) + values * (1 - right));
+  store4(at + 4, load4(at + 4) + values * right);
 }
 
-// What a run over screen x [from, to) covers of each pixel.
-void add_covered(SmoothFrame* f, double from, double to, const float* values) {
-  int first = floor_int(from), last = floor_int(to);
-  touch(f, first, last + 1);
-  if (first == last) {
-    add_to(f, first, static_cast<float>(to - from), values);
-    return;
-  }
-  add_to(f, first, static_cast<float>(first + 1 - from), values);
-  add_to(f, last, static_cast<float>(to - last), values);
-  int inside_first = std::max(first + 1, 0), inside_end = std::min(last, f->width);
-  if (inside_first < inside_end) add_inside(f, inside_first, inside_end, values);
-}
-
-// Adds `weight` of a run that covers screen x [from, to), seen through a
-// box `box` pixels wide around each pixel's centre.
-void add_run(SmoothFrame* f, double from, double to, double box, float weight, const Colour& c) {
+// A run wider than a pixel's box: pixel by pixel where the box holds its
+// ends, the whole value between.
+[[gnu::noinline]] void add_box_run(SmoothFrame* f, double from, double to, double box,
+                                   Float4 values) {
   int width = f->width;
   from = std::max(from, -box - 2.0);
   to = std::min(to, width + box + 2.0);
   if (!(to > from)) return;
-  const float values[4] = {weight, weight * c[0], weight * c[1], weight * c[2]};
-  if (box <= 1) {  // each pixel's share of [from, to)
-    add_covered(f, from, to, values);
-    return;
-  }
-  auto coverage = [&](int x) {
+  auto direct = [&](int x) {
     double centre = x + 0.5;
     double seen = std::min(centre + box / 2, to) - std::max(centre - box / 2, from);
-    return static_cast<float>(std::clamp(seen / box, 0.0, 1.0));
+    add_to(f, x, values * static_cast<float>(std::clamp(seen / box, 0.0, 1.0)));
   };
-  auto direct = [&](int x) { add_to(f, x, coverage(x), values); };
   int first = std::max(0, ceil_int(from - box / 2 - 0.5));
   int last = std::min(width - 1, floor_int(to + box / 2 - 0.5));
   int inside_first = std::max(first, ceil_int(from + box / 2 - 0.5));
   int inside_last = std::min(last, floor_int(to - box / 2 - 0.5));
-  touch(f, first, last + 1);
   if (inside_first > inside_last) {
     for (int x = first; x <= last; ++x) direct(x);
     return;
   }
   for (int x = first; x < inside_first; ++x) direct(x);
-  add_inside(f, inside_first, inside_last + 1, values);
+  float* at = &f->steps[4 * static_cast<std::size_t>(inside_first)];
+  store4(at, load4(at) + values);
+  at = &f->steps[4 * (static_cast<std::size_t>(inside_last) + 1)];
+  store4(at, load4(at) - values);
   for (int x = inside_last + 1; x <= last; ++x) direct(x);
+}
+
+// Adds `values` (weight, then red, green and blue times the weight) a pixel
+// of a run over screen x [from, to), seen through a box `box` pixels wide
+// around each pixel's centre; the caller notes what it touched.
+[[gnu::always_inline]] inline void add_run(SmoothFrame* f, double from, double to, double box,
+                                           Float4 values) {
+  if (!(to > from)) return;
+  if (box > 1) {
+    add_box_run(f, from, to, box, values);
+    return;
+  }
+  add_edge(f, from, values);  // each pixel's share of [from, to)
+  add_edge(f, to, -values);
 }
 
 struct RowPass {
@@ -146,15 +161,22 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, double sca
   auto it =
       std::lower_bound(by_row.begin(), by_row.end(), row,
                        [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
+  double from = std::numeric_limits<double>::infinity(), to = -from;
   for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
     if (*it >= r.reached) continue;
     each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
       double a = static_cast<double>(x) * scale + offset;
       double b = static_cast<double>(x + length) * scale + offset;
       if (a > b) std::swap(a, b);
-      add_run(f, a - widen, b + widen, box, weight, pen < r.pens.size() ? r.pens[pen] : r.ink);
+      a -= widen;
+      b += widen;
+      from = std::min(from, a);
+      to = std::max(to, b);
+      const Colour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
+      add_run(f, a, b, box, load4(c.data()) * weight);
     });
   }
+  touch(f, from, to, box);
 }
 
 // The near line that holds source v, or null.
@@ -168,37 +190,56 @@ const NearLine* near_line_at(const SmoothSource& source, double v) {
   return v < static_cast<double>(line.top_row + source.line_height) ? &line : nullptr;
 }
 
-// Screen row y within a near line, from its letters' fine rows under the
-// pixel: a box of the pixel's own height, or of one fine row where that is
+// The coarsest level whose cells are no larger than a pixel, for a screen
+// row that spans `rows_seen` source rows, `scale` pixels a source pixel
+// across.
+int fine_level_for(double rows_seen, double scale) {
+  int n = 0;
+  auto fits = [&](int cells) { return cells * rows_seen >= 1 && scale <= cells; };
+  while (n + 1 < kFineLevels && fits(kFineScale >> (n + 1))) ++n;
+  return n;
+}
+
+// Screen row y within a near line, from its letters' cells under the
+// pixel: a box of the pixel's own height, or of one cell where that is
 // smaller (bilinear).
 void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f) {
   const Projection& p = r.p;
-  double top = (source_v(p, y) - static_cast<double>(line.top_row)) * kFineScale;
-  double bottom = (source_v(p, y + 1.0) - static_cast<double>(line.top_row)) * kFineScale;
+  double near_v = source_v(p, y + 1.0) - static_cast<double>(line.top_row);
+  double far_v = source_v(p, y) - static_cast<double>(line.top_row);
+  double scale = x_scale_at(p, y + 0.5);
+  int level = fine_level_for(near_v - far_v, scale);
+  int cells = kFineScale >> level;
+  double top = far_v * cells, bottom = near_v * cells;
   if (bottom - top < 1) {
     double centre = (top + bottom) / 2;
     top = centre - 0.5;
     bottom = centre + 0.5;
   }
-  double scale = x_scale_at(p, y + 0.5);
-  double box = std::max(1.0, scale / kFineScale);
-  double fine = scale / kFineScale, offset = x_offset(p, scale);
+  double box = std::max(1.0, scale / cells);
+  double cell = scale / cells, offset = x_offset(p, scale);
+  const Float4 ink = load4(r.ink.data()) * (1 / 255.0f);
+  double from = std::numeric_limits<double>::infinity(), to = -from;
   for (auto k = static_cast<std::int64_t>(floor_int(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
     if (!(weight > 0)) continue;
+    const Float4 values = ink * weight;
     for (const NearLine::Letter& letter : line.letters) {
-      const FineGlyph& g = *letter.glyph;
+      const FineLevel& g = letter.glyph->levels[level];
       std::int64_t row = k - g.top;
       if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.rows.size())) continue;
-      double origin = (static_cast<double>(letter.x) * kFineScale + g.left) * fine + offset;
+      double origin = (static_cast<double>(letter.x) * cells + g.left) * cell + offset;
       for (std::uint32_t i = g.rows[row]; i < g.rows[row + 1]; ++i) {
         const FineRun& run = g.runs[i];
-        double a = origin + run.x * fine, b = a + run.length * fine;
-        add_run(f, a, b, box, weight * (run.coverage * (1 / 255.0f)), r.ink);
+        double a = origin + run.x * cell, b = a + run.length * cell;
+        from = std::min(from, a);
+        to = std::max(to, b);
+        add_run(f, a, b, box, values * static_cast<float>(run.coverage));
       }
     }
   }
+  touch(f, from, to, box);
 }
 
 // Screen y of the boundary at source v (the inverse of source_v).
@@ -258,29 +299,18 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   }
 }
 
-using Float4 = float __attribute__((vector_size(16)));
-
-Float4 load4(const float* at) {
-  Float4 v;
-  std::memcpy(&v, at, sizeof v);
-  return v;
-}
-
-// The touched pixels of row y blended over the paper; the sums and the
-// differences cleared behind them for the next row.
+// The touched pixels of row y blended over the paper; the differences
+// cleared behind them for the next row.
 void finish_row(SmoothFrame* f, int y, const Colour& paper) {
-  float* sums = &f->sums[4 * static_cast<std::size_t>(f->first)];
   float* steps = &f->steps[4 * static_cast<std::size_t>(f->first)];
   int count = f->end - f->first;
-  const Float4 zero{}, paper4{0, paper[0], paper[1], paper[2]};
+  const Float4 zero{}, paper4{0, paper[1], paper[2], paper[3]};
   Float4 running{};
   Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + f->first;
   bool inked = false;
   for (int i = 0; i < count; ++i) {
-    running += load4(steps + 4 * i);
-    Float4 v = load4(sums + 4 * i) + running;
-    std::memcpy(steps + 4 * i, &zero, sizeof zero);
-    std::memcpy(sums + 4 * i, &zero, sizeof zero);
+    Float4 v = running += load4(steps + 4 * i);
+    store4(steps + 4 * i, zero);
     if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
     float scale = v[0] > 1 ? 1 / v[0] : 1;
     Float4 c = v * scale + paper4 * (1 - std::min(v[0], 1.0f)) + 0.5f;
@@ -289,7 +319,7 @@ void finish_row(SmoothFrame* f, int y, const Colour& paper) {
     out[i] = static_cast<Rgb>(c[1]) << 16 | static_cast<Rgb>(c[2]) << 8 | static_cast<Rgb>(c[3]);
     inked = true;
   }
-  std::memcpy(steps + 4 * count, &zero, sizeof zero);
+  store4(steps + 4 * count, zero);
   f->inked[y] = inked;
   if (inked) {
     f->written_first[y] = f->first;
@@ -330,8 +360,7 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   SmoothFrame* f = frame;
   clear_frame(f, std::max(p.width, 0), std::max(p.height, 0), source.paper);
   if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
-  f->sums.assign(4 * static_cast<std::size_t>(f->width), 0.0f);
-  f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 1), 0.0f);
+  f->steps.assign(4 * (static_cast<std::size_t>(f->width) + 2), 0.0f);
   f->pens.clear();
   for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
   RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};

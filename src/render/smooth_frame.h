@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "render/draw_mode.h"
+#include "render/fine_levels.h"
 #include "render/projection.h"
 #include "render/row_index.h"
 
@@ -26,21 +27,6 @@ using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // Source rows read for one far screen row, at most about this many.
 constexpr int kSmoothRowSamples = 16;
-
-// Fine pixels a source pixel, across and down, of letters drawn from
-// their outlines near the bottom edge.
-constexpr int kFineScale = 8;
-
-// A letter's outline rasterized at kFineScale, as runs of coverage.
-struct FineRun {
-  std::int32_t x, length;  // fine pixels from the bitmap's left
-  std::uint8_t coverage;   // 255: wholly ink
-};
-struct FineGlyph {
-  std::int32_t left, top;           // fine pixels from the letter's origin and the line's top
-  std::vector<std::uint32_t> rows;  // per bitmap row its first run, and the end of the last
-  std::vector<FineRun> runs;
-};
 
 // A line near the bottom edge whose rows are drawn from its letters.
 struct NearLine {
@@ -68,12 +54,12 @@ struct SmoothFrame {
   // of the row is paper, so that a new frame clears only these.
   std::vector<std::int32_t> written_first, written_end;
   Rgb paper = 0;  // of the pixels kept
-  // One screen row's sums, four a pixel: coverage, red, green, blue; and
-  // the same as differences, for the insides of runs. Zero outside
-  // [first, end), the pixels that runs touched.
-  std::vector<float> sums, steps;
+  // One screen row's sums, four a pixel (coverage, red, green, blue), as
+  // differences from the pixel before. Zero outside [first, end], the
+  // pixels that runs touched.
+  std::vector<float> steps;
   int first, end;
-  std::vector<std::array<float, 3>> pens;  // the pens' colours as red, green, blue
+  std::vector<std::array<float, 4>> pens;  // the pens' colours as 1, red, green, blue
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the
