@@ -26,7 +26,7 @@
 using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // Source rows read for one far screen row, at most about this many.
-constexpr int kSmoothRowSamples = 16;
+constexpr int kSmoothRowSamples = 8;
 
 // A line near the bottom edge whose rows are drawn from its letters.
 struct NearLine {
