@@ -68,13 +68,6 @@ void touch(SmoothFrame* f, double from, double to, double box) {
   f->end = std::max(f->end, end);
 }
 
-// Adds `values` to pixel x through the differences.
-void add_to(SmoothFrame* f, int x, Float4 values) {
-  float* at = &f->steps[4 * static_cast<std::size_t>(x)];
-  store4(at, load4(at) + values);
-  store4(at + 4, load4(at + 4) - values);
-}
-
 // An edge at screen x t of what lies right of it, through the differences:
 // pixel floor(t) gets `values` times its part right of t, every pixel after
 // it the whole. A run [a, b) is the edge at a less the edge at b.
@@ -88,33 +81,37 @@ void add_to(SmoothFrame* f, int x, Float4 values) {
   store4(at + 4, load4(at + 4) + values * right);
 }
 
-// A run wider than a pixel's box: pixel by pixel where the box holds its
-// ends, the whole value between.
+// A run seen through a box wider than a pixel: pixel by pixel where the
+// box holds one of its ends, the whole value between; into the
+// differences as it goes.
 [[gnu::noinline]] void add_box_run(SmoothFrame* f, double from, double to, double box,
                                    Float4 values) {
   int width = f->width;
   from = std::max(from, -box - 2.0);
   to = std::min(to, width + box + 2.0);
   if (!(to > from)) return;
-  auto direct = [&](int x) {
-    double centre = x + 0.5;
-    double seen = std::min(centre + box / 2, to) - std::max(centre - box / 2, from);
-    add_to(f, x, values * static_cast<float>(std::clamp(seen / box, 0.0, 1.0)));
+  double half = box / 2;
+  Float4 part = values * static_cast<float>(1 / box);
+  int first = std::max(0, ceil_int(from - half - 0.5));
+  int last = std::min(width - 1, floor_int(to + half - 0.5));
+  int inside_first = std::max(first, ceil_int(from + half - 0.5));
+  int inside_last = std::min(last, floor_int(to - half - 0.5));
+  Float4 before{};  // the value of the pixel before
+  auto set = [&](int x, Float4 v) {
+    float* at = &f->steps[4 * static_cast<std::size_t>(x)];
+    store4(at, load4(at) + (v - before));
+    before = v;
   };
-  int first = std::max(0, ceil_int(from - box / 2 - 0.5));
-  int last = std::min(width - 1, floor_int(to + box / 2 - 0.5));
-  int inside_first = std::max(first, ceil_int(from + box / 2 - 0.5));
-  int inside_last = std::min(last, floor_int(to - box / 2 - 0.5));
-  if (inside_first > inside_last) {
-    for (int x = first; x <= last; ++x) direct(x);
-    return;
+  for (int x = first; x <= last; ++x) {
+    if (x == inside_first && inside_first <= inside_last) {
+      set(x, values);
+      x = inside_last;
+      continue;
+    }
+    double centre = x + 0.5;
+    set(x, part * static_cast<float>(std::min(centre + half, to) - std::max(centre - half, from)));
   }
-  for (int x = first; x < inside_first; ++x) direct(x);
-  float* at = &f->steps[4 * static_cast<std::size_t>(inside_first)];
-  store4(at, load4(at) + values);
-  at = &f->steps[4 * (static_cast<std::size_t>(inside_last) + 1)];
-  store4(at, load4(at) - values);
-  for (int x = inside_last + 1; x <= last; ++x) direct(x);
+  if (first <= last) set(last + 1, Float4{});
 }
 
 // Adds `values` (weight, then red, green and blue times the weight) a pixel
