@@ -8,6 +8,10 @@
 #include <cstring>
 #include <limits>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
@@ -296,6 +300,23 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
   }
 }
 
+// Red, green and blue of `c` (its last three), rounded and held to
+// [0, 255].
+Rgb rgb_of(Float4 c) {
+#ifdef __SSE2__
+  __m128i whole = _mm_cvtps_epi32(c);  // rounded to nearest
+  __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(whole, whole), whole);
+  // coverage, red, green, blue from the lowest byte up
+  return __builtin_bswap32(static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes))) & 0xffffff;
+#else
+  c = c + 0.5f;
+  const Float4 zero{};
+  c = c < 0 ? zero : c;
+  c = c > 255 ? zero + 255 : c;
+  return static_cast<Rgb>(c[1]) << 16 | static_cast<Rgb>(c[2]) << 8 | static_cast<Rgb>(c[3]);
+#endif
+}
+
 // The touched pixels of row y blended over the paper; the differences
 // cleared behind them for the next row.
 void finish_row(SmoothFrame* f, int y, const Colour& paper) {
@@ -310,10 +331,7 @@ void finish_row(SmoothFrame* f, int y, const Colour& paper) {
     store4(steps + 4 * i, zero);
     if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
     float scale = v[0] > 1 ? 1 / v[0] : 1;
-    Float4 c = v * scale + paper4 * (1 - std::min(v[0], 1.0f)) + 0.5f;
-    c = c < 0 ? zero : c;
-    c = c > 255 ? zero + 255 : c;
-    out[i] = static_cast<Rgb>(c[1]) << 16 | static_cast<Rgb>(c[2]) << 8 | static_cast<Rgb>(c[3]);
+    out[i] = rgb_of(v * scale + paper4 * (1 - std::min(v[0], 1.0f)));
     inked = true;
   }
   store4(steps + 4 * count, zero);
