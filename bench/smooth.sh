@@ -2,9 +2,9 @@
 # Default and smooth frames side by side, in turn in one run (on demand, not
 # in CI): frames per second and CPU per frame of the program and of the X
 # server, for the usage text flying in a 640 x 480 window and on a
-# 1920 x 1080 root at the display's rate (bench/paced_rate.cpp), and for an
-# unpaced frame 20,000 lines deep in a listing, in blur and noblur
-# (bench/frame_rate.cpp). Markdown on standard output.
+# 1920 x 1080 root and for a listing flying 20,000 lines deep, at the
+# display's rate (bench/paced_rate.cpp), and for unpaced frames 20,000 lines
+# deep, in blur and noblur (bench/frame_rate.cpp). Markdown on standard output.
 #
 #   bench/smooth.sh [SECONDS]     (default 10 per paced run)
 set -euo pipefail
@@ -37,9 +37,10 @@ paced() {  # label, screen, options...
 }
 paced "640 x 480 window, usage text" 640x480
 paced "1920 x 1080 root, usage text" 1920x1080 -root
+paced "640 x 480 window, 20,000 lines from row 339,600" 640x480 -start 339600 "$work/listing.txt"
 for mode in blur noblur; do
   for smooth in false true; do
-    line=$("$build/bench/frame_rate" "$mode" 339600 30 "$work/listing.txt" -xrm "*smooth: $smooth" \
+    line=$("$build/bench/frame_rate" "$mode" 339600 300 "$work/listing.txt" -xrm "*smooth: $smooth" \
       </dev/null | tail -n 1)
     echo "| 20,000 lines, row 339,600, $mode, unpaced | $([ $smooth = true ] && echo smooth || echo default) |" \
       "$(field fps "$line") | $(field client_ms_per_frame "$line") | $(field server_ms_per_frame "$line") | |"

@@ -3,8 +3,51 @@
 
 #include <algorithm>
 
+namespace {
+
+constexpr std::uint8_t kWhole = 255;
+
+// One row's runs as spans: a wholly inked run takes in a partly inked cell
+// on either side of it.
+void add_spans(const FineRun* runs, const FineRun* end, std::vector<FineSpan>* spans) {
+  auto part = [](const FineRun& run) { return run.coverage * (1.0f / kWhole); };
+  auto lone_cell = [](const FineRun& run) { return run.length == 1 && run.coverage < kWhole; };
+  for (const FineRun* run = runs; run < end; ++run) {
+    auto from = static_cast<float>(run->x), to = static_cast<float>(run->x + run->length);
+    if (run->coverage < kWhole) {
+      spans->push_back({from, to, part(*run)});
+      continue;
+    }
+    const FineRun* before = run > runs ? run - 1 : nullptr;
+    if (before && before->x + 1 == run->x && lone_cell(*before) && !spans->empty() &&
+        spans->back().from == static_cast<float>(before->x) && spans->back().coverage < 1) {
+      from -= part(*before);
+      spans->pop_back();
+    }
+    const FineRun* after = run + 1 < end ? run + 1 : nullptr;
+    if (after && after->x == run->x + run->length && lone_cell(*after)) {
+      to += part(*after);
+      ++run;
+    }
+    spans->push_back({from, to, 1});
+  }
+}
+
+void note_spans(FineLevel* level) {
+  level->span_rows.clear();
+  level->spans.clear();
+  for (std::size_t y = 0; y + 1 < level->rows.size(); ++y) {
+    level->span_rows.push_back(static_cast<std::uint32_t>(level->spans.size()));
+    const FineRun* runs = level->runs.data();
+    add_spans(runs + level->rows[y], runs + level->rows[y + 1], &level->spans);
+  }
+  level->span_rows.push_back(static_cast<std::uint32_t>(level->spans.size()));
+}
+
+}  // namespace
+
 FineLevel fine_level_of(const std::uint8_t* cells, int width, int height, int left, int top) {
-  FineLevel level{left, top, {}, {}};
+  FineLevel level{left, top, {}, {}, {}, {}};
   for (int y = 0; y < height; ++y) {
     level.rows.push_back(static_cast<std::uint32_t>(level.runs.size()));
     const std::uint8_t* row = cells + static_cast<std::size_t>(y) * width;
@@ -16,6 +59,7 @@ FineLevel fine_level_of(const std::uint8_t* cells, int width, int height, int le
     }
   }
   level.rows.push_back(static_cast<std::uint32_t>(level.runs.size()));
+  note_spans(&level);
   return level;
 }
 

@@ -219,7 +219,7 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
   }
   double box = std::max(1.0, scale / cells);
   double cell = scale / cells, offset = x_offset(p, scale);
-  const Float4 ink = load4(r.ink.data()) * (1 / 255.0f);
+  const Float4 ink = load4(r.ink.data());
   double from = std::numeric_limits<double>::infinity(), to = -from;
   for (auto k = static_cast<std::int64_t>(floor_int(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
@@ -229,14 +229,14 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
     for (const NearLine::Letter& letter : line.letters) {
       const FineLevel& g = letter.glyph->levels[level];
       std::int64_t row = k - g.top;
-      if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.rows.size())) continue;
+      if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.span_rows.size())) continue;
       double origin = (static_cast<double>(letter.x) * cells + g.left) * cell + offset;
-      for (std::uint32_t i = g.rows[row]; i < g.rows[row + 1]; ++i) {
-        const FineRun& run = g.runs[i];
-        double a = origin + run.x * cell, b = a + run.length * cell;
+      for (std::uint32_t i = g.span_rows[row]; i < g.span_rows[row + 1]; ++i) {
+        const FineSpan& span = g.spans[i];
+        double a = origin + span.from * cell, b = origin + span.to * cell;
         from = std::min(from, a);
         to = std::max(to, b);
-        add_run(f, a, b, box, values * static_cast<float>(run.coverage));
+        add_run(f, a, b, box, values * span.coverage);
       }
     }
   }

@@ -75,3 +75,33 @@ TEST(FineLevels, TheFinestLevelKeepsEveryCoverageAsARun) {
                  {{5, -1}, 255}, {{6, -1}, 255}, {{7, -1}, 1}};
   EXPECT_EQ(cells_of(level), expected);
 }
+
+// A stroke across a row, partly inked cells on both sides of wholly inked
+// ones, is drawn as one span reaching into the partial cells as far as
+// their coverage; partial cells beside no whole run stay as they are.
+TEST(FineLevels, AWholeRunTakesInThePartialCellsBesideIt) {
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> row;
+    std::vector<FineSpan> spans;
+  } cases[] = {
+      {"a stroke", {0, 51, 255, 255, 102, 0}, {{1.8f, 4.4f, 1}}},
+      {"a lone partial cell", {0, 51, 0}, {{1, 2, 0.2f}}},
+      {"two partial cells, then a whole run", {51, 102, 255}, {{0, 1, 0.2f}, {1.6f, 3, 1}}},
+      {"a partial cell between whole runs goes to the first",
+       {255, 51, 255},
+       {{0, 1.2f, 1}, {2, 3, 1}}},
+      {"a partial run of two cells stays", {51, 51, 255}, {{0, 2, 0.2f}, {2, 3, 1}}},
+  };
+  for (const Case& c : cases) {
+    FineLevel level = fine_level_of(c.row.data(), static_cast<int>(c.row.size()), 1, 0, 0);
+    ASSERT_EQ(level.span_rows,
+              (std::vector<std::uint32_t>{0, static_cast<std::uint32_t>(c.spans.size())}))
+        << c.what;
+    for (std::size_t i = 0; i < c.spans.size(); ++i) {
+      EXPECT_FLOAT_EQ(level.spans[i].from, c.spans[i].from) << c.what;
+      EXPECT_FLOAT_EQ(level.spans[i].to, c.spans[i].to) << c.what;
+      EXPECT_FLOAT_EQ(level.spans[i].coverage, c.spans[i].coverage) << c.what;
+    }
+  }
+}
