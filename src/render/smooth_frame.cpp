@@ -148,38 +148,6 @@ double x_offset(const Projection& p, double scale) {
   return p.width / 2 - (p.source_width / 2) * scale;
 }
 
-// Every ink run of source row `row`, with `weight`, across a screen row of
-// `scale` screen pixels a source pixel.
-void add_source_row(const RowPass& r, std::int64_t row, float weight, double scale,
-                    SmoothFrame* f) {
-  if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
-  if (!(weight > 0)) return;
-  const Projection& p = r.p;
-  double box = std::max(1.0, scale);
-  double widen = r.mode == kDrawFill ? 0.5 : 0;
-  double offset = x_offset(p, scale);
-  const std::vector<std::uint32_t>& by_row = r.index.by_row;
-  auto it =
-      std::lower_bound(by_row.begin(), by_row.end(), row,
-                       [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
-  double from = std::numeric_limits<double>::infinity(), to = -from;
-  for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
-    if (*it >= r.reached) continue;
-    each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
-      double a = static_cast<double>(x) * scale + offset;
-      double b = static_cast<double>(x + length) * scale + offset;
-      if (a > b) std::swap(a, b);
-      a -= widen;
-      b += widen;
-      from = std::min(from, a);
-      to = std::max(to, b);
-      const Colour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
-      add_run(f, a, b, box, load4(c.data()) * weight);
-    });
-  }
-  touch(f, from, to, box);
-}
-
 // The near line that holds source v, or null.
 const NearLine* near_line_at(const SmoothSource& source, double v) {
   const std::vector<NearLine>& lines = source.near_lines;
@@ -201,6 +169,38 @@ int fine_level_for(double rows_seen, double scale) {
   return n;
 }
 
+// Where a near line's letters land on a screen row of `scale` pixels a
+// source pixel, at a level, and the pixels they reached.
+struct CellRows {
+  const NearLine& line;
+  int level, cells;
+  double cell, offset, box;
+  double from = std::numeric_limits<double>::infinity(), to = -from;
+};
+
+CellRows cell_rows(const RowPass& r, const NearLine& line, int level, double scale) {
+  int cells = kFineScale >> level;
+  double cell = scale / cells;
+  return {line, level, cells, cell, x_offset(r.p, scale), std::max(1.0, cell)};
+}
+
+// Cell row k of the line's letters, `values` where a cell is wholly ink.
+void add_cell_row(CellRows* c, std::int64_t k, Float4 values, SmoothFrame* f) {
+  for (const NearLine::Letter& letter : c->line.letters) {
+    const FineLevel& g = letter.glyph->levels[c->level];
+    std::int64_t row = k - g.top;
+    if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.span_rows.size())) continue;
+    double origin = (static_cast<double>(letter.x) * c->cells + g.left) * c->cell + c->offset;
+    for (std::uint32_t i = g.span_rows[row]; i < g.span_rows[row + 1]; ++i) {
+      const FineSpan& span = g.spans[i];
+      double a = origin + span.from * c->cell, b = origin + span.to * c->cell;
+      c->from = std::min(c->from, a);
+      c->to = std::max(c->to, b);
+      add_run(f, a, b, c->box, values * span.coverage);
+    }
+  }
+}
+
 // Screen row y within a near line, from its letters' cells under the
 // pixel: a box of the pixel's own height, or of one cell where that is
 // smaller (bilinear).
@@ -209,36 +209,73 @@ void add_fine_rows(const RowPass& r, const NearLine& line, int y, SmoothFrame* f
   double near_v = source_v(p, y + 1.0) - static_cast<double>(line.top_row);
   double far_v = source_v(p, y) - static_cast<double>(line.top_row);
   double scale = x_scale_at(p, y + 0.5);
-  int level = fine_level_for(near_v - far_v, scale);
-  int cells = kFineScale >> level;
-  double top = far_v * cells, bottom = near_v * cells;
+  CellRows c = cell_rows(r, line, fine_level_for(near_v - far_v, scale), scale);
+  double top = far_v * c.cells, bottom = near_v * c.cells;
   if (bottom - top < 1) {
     double centre = (top + bottom) / 2;
     top = centre - 0.5;
     bottom = centre + 0.5;
   }
-  double box = std::max(1.0, scale / cells);
-  double cell = scale / cells, offset = x_offset(p, scale);
   const Float4 ink = load4(r.ink.data());
-  double from = std::numeric_limits<double>::infinity(), to = -from;
   for (auto k = static_cast<std::int64_t>(floor_int(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
-    if (!(weight > 0)) continue;
-    const Float4 values = ink * weight;
-    for (const NearLine::Letter& letter : line.letters) {
-      const FineLevel& g = letter.glyph->levels[level];
-      std::int64_t row = k - g.top;
-      if (row < 0 || row + 1 >= static_cast<std::int64_t>(g.span_rows.size())) continue;
-      double origin = (static_cast<double>(letter.x) * cells + g.left) * cell + offset;
-      for (std::uint32_t i = g.span_rows[row]; i < g.span_rows[row + 1]; ++i) {
-        const FineSpan& span = g.spans[i];
-        double a = origin + span.from * cell, b = origin + span.to * cell;
-        from = std::min(from, a);
-        to = std::max(to, b);
-        add_run(f, a, b, box, values * span.coverage);
-      }
+    if (weight > 0) add_cell_row(&c, k, ink * weight, f);
+  }
+  touch(f, c.from, c.to, c.box);
+}
+
+// Source row `row` of a near line across a screen row where a source pixel
+// is wider than a pixel: its letters' cells at the coarsest level whose
+// cells are no wider than one, each cell row of the source row an equal
+// part of it.
+void add_fine_source_row(const RowPass& r, const NearLine& line, std::int64_t row, float weight,
+                         double scale, SmoothFrame* f) {
+  int level = 0;
+  while (level + 1 < kFineLevels && scale <= (kFineScale >> (level + 1))) ++level;
+  CellRows c = cell_rows(r, line, level, scale);
+  const Float4 values = load4(r.ink.data()) * (weight / static_cast<float>(c.cells));
+  std::int64_t first = (row - line.top_row) * c.cells;
+  for (std::int64_t k = first; k < first + c.cells; ++k) add_cell_row(&c, k, values, f);
+  touch(f, c.from, c.to, c.box);
+}
+
+// Every ink run of source row `row`, with `weight`, across a screen row of
+// `scale` screen pixels a source pixel; from its letters' outlines where a
+// source pixel is wider than a pixel and the row has them (fill keeps its
+// runs, which it widens).
+void add_source_row(const RowPass& r, std::int64_t row, float weight, double scale,
+                    SmoothFrame* f) {
+  if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
+  if (!(weight > 0)) return;
+  const Projection& p = r.p;
+  double box = std::max(1.0, scale);
+  if (box > 1 && r.mode != kDrawFill) {
+    if (const NearLine* line = near_line_at(r.source, static_cast<double>(row) + 0.5)) {
+      add_fine_source_row(r, *line, row, weight, scale, f);
+      return;
     }
+  }
+  double widen = r.mode == kDrawFill ? 0.5 : 0;
+  double offset = x_offset(p, scale);
+  const std::vector<std::uint32_t>& by_row = r.index.by_row;
+  auto it =
+      std::lower_bound(by_row.begin(), by_row.end(), row,
+                       [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
+  double from = std::numeric_limits<double>::infinity(), to = -from;
+  for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
+    if (*it >= r.reached) continue;
+    each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
+      double a = static_cast<double>(x) * scale + offset;
+      double b = static_cast<double>(x + length) * scale + offset;
+      if (a > b) std::swap(a, b);
+      a -= widen;
+      b += widen;
+      from = std::min(from, a);
+      to = std::max(to, b);
+      const Colour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
+      add_run(f, a, b, box, load4(c.data()) * weight);
+    });
   }
   touch(f, from, to, box);
 }

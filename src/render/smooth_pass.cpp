@@ -131,8 +131,13 @@ void gather_near_lines(AppState* s, SmoothPass* pass, const Projection& p) {
   pass->near_lines.clear();
   if (!s->fine_text || p.length_y < 1) return;
   trim_fine_glyphs(pass->fine_glyphs);
+  // Depths (plus length_y) where rows are a pixel tall, where a source
+  // pixel is a pixel wide, and where a pixel holds kSmoothRowSamples rows:
+  // lines nearer than the first two, but not farther than the last.
   double scale = static_cast<double>(p.height) * p.length_y;
-  auto near_depth = static_cast<std::int64_t>(std::sqrt(scale));  // rows a pixel tall there
+  double tall = std::sqrt(scale), wide = static_cast<double>(p.length_y) * p.width / p.length_x;
+  double most = std::sqrt(scale * kSmoothRowSamples);
+  auto near_depth = static_cast<std::int64_t>(std::max(tall, std::min(wide, most)));
   std::int64_t first_row = p.position - std::max<std::int64_t>(near_depth - p.length_y, 0);
   const FineText& text = *s->fine_text;
   auto line = std::lower_bound(text.lines.begin(), text.lines.end(), first_row - s->line_height,
