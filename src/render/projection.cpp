@@ -98,6 +98,16 @@ double source_x_at(const Projection& p, double v, double scale) {
   return (v - p.width / 2) / scale + p.source_width / 2;
 }
 
+double source_v_at(const Projection& p, double y) {
+  double depth = static_cast<double>(p.height) * p.length_y / y;
+  return static_cast<double>(p.position) + 1 - (depth - p.length_y);
+}
+
+double screen_y_at_v(const Projection& p, double v) {
+  double depth = static_cast<double>(p.position) + 1 - v + p.length_y;
+  return static_cast<double>(p.height) * p.length_y / depth;
+}
+
 bool has_horizontal_scale(const Projection& p) {
   return static_cast<std::int64_t>(p.length_x) * p.height != 0;
 }

@@ -64,6 +64,12 @@ double x_scale_at(const Projection& p, double e);
 double screen_x_at(const Projection& p, double x, double scale);
 double source_x_at(const Projection& p, double v, double scale);
 
+// The unrounded source row coordinate at screen y (row R lies from R, its
+// far edge, to R + 1, its near edge), and its inverse: the screen y of
+// source row coordinate v.
+double source_v_at(const Projection& p, double y);
+double screen_y_at_v(const Projection& p, double v);
+
 // False when length_x * height is 0: every x would divide by zero, and the
 // pass draws nothing.
 bool has_horizontal_scale(const Projection& p);

@@ -19,24 +19,15 @@
 #include <vector>
 
 #include "render/draw_mode.h"
-#include "render/fine_levels.h"
 #include "render/projection.h"
 #include "render/row_index.h"
+#include "render/smooth_letters.h"
+#include "render/smooth_row.h"
 
 using Rgb = std::uint32_t;  // 0xRRGGBB
 
 // Source rows read for one far screen row, at most about this many.
 constexpr int kSmoothRowSamples = 8;
-
-// A line near the bottom edge whose rows are drawn from its letters.
-struct NearLine {
-  std::int64_t top_row;  // of its first pixel row
-  struct Letter {
-    std::int64_t x;  // source x of the origin
-    const FineGlyph* glyph;
-  };
-  std::vector<Letter> letters;
-};
 
 struct SmoothFrame {
   int width = 0, height = 0;
@@ -53,12 +44,8 @@ struct SmoothFrame {
   // By screen row, the pixels [first, end) the last frame wrote; the rest
   // of the row is paper, so that a new frame clears only these.
   std::vector<std::int32_t> written_first, written_end;
-  Rgb paper = 0;  // of the pixels kept
-  // One screen row's sums, four a pixel (coverage, red, green, blue), as
-  // differences from the pixel before. Zero outside [first, end], the
-  // pixels that runs touched.
-  std::vector<float> steps;
-  int first, end;
+  Rgb paper = 0;                           // of the pixels kept
+  SmoothRow row;                           // the screen row being summed
   std::vector<std::array<float, 4>> pens;  // the pens' colours as 1, red, green, blue
 };
 

@@ -128,6 +128,21 @@ TEST(Projection, ScreenAndSourceXAlongABoundary) {
   }
 }
 
+// The source row coordinate at a screen y and the screen y of a source row
+// coordinate are each other's inverse, and agree with row_edges: row
+// position - d lies from edge_top to edge_bottom.
+TEST(Projection, SourceRowsAndScreenRowsBetweenBoundaries) {
+  Projection p{640, 480, 320, 160, 100, 500};
+  for (std::int64_t d : {0, 1, 20, 127}) {
+    RowEdges r = row_edges(p, d);
+    double far = static_cast<double>(p.position - d), near = far + 1;
+    EXPECT_NEAR(source_v_at(p, r.edge_bottom), near, 1e-9) << d;
+    EXPECT_NEAR(source_v_at(p, r.edge_top), far, 1e-9) << d;
+    EXPECT_NEAR(screen_y_at_v(p, far), r.edge_top, 1e-9) << d;
+    EXPECT_NEAR(screen_y_at_v(p, near), r.edge_bottom, 1e-9) << d;
+  }
+}
+
 // The indexed paths serve a floor in front of the viewer with lengths and
 // a frame of a pixel or more, short of the end of the position's range.
 TEST(Projection, WhichProjectionsTheIndexedPathsServe) {

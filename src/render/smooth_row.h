@@ -1,0 +1,85 @@
+// One screen row of a smooth frame as it is summed: runs of colour added
+// across it with how much of each pixel they cover, four sums a pixel
+// (coverage, then red, green and blue times it) kept as differences from
+// the pixel before, so that a run costs the same whatever its length. Pure.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+using Float4 = float __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* at) {
+  Float4 v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+inline void store4(float* at, Float4 v) {
+  std::memcpy(at, &v, sizeof v);
+}
+
+// floor and ceil as ints, without a call into the maths library; values
+// beyond 2^30 either way, which no pixel reaches, are held there.
+constexpr double kFarthestX = 1 << 30;
+inline int floor_int(double v) {
+  v = std::clamp(v, -kFarthestX, kFarthestX);
+  int i = static_cast<int>(v);
+  return i - (static_cast<double>(i) > v);
+}
+inline int ceil_int(double v) {
+  v = std::clamp(v, -kFarthestX, kFarthestX);
+  int i = static_cast<int>(v);
+  return i + (static_cast<double>(i) < v);
+}
+
+struct SmoothRow {
+  int width = 0;
+  // Four a pixel, width + 2 pixels; zero outside [first, end], the pixels
+  // that runs touched.
+  std::vector<float> steps;
+  int first = 0, end = 0;
+};
+
+// A row `width` pixels wide with nothing added.
+void clear_smooth_row(SmoothRow* row, int width);
+
+// Notes the pixels that runs over screen x [from, to), seen through a box
+// `box` pixels wide, may touch.
+inline void touch(SmoothRow* row, double from, double to, double box) {
+  int first = std::max(floor_int(from - box), 0);
+  int end = std::min(floor_int(to + box) + 2, row->width);
+  if (first >= end) return;
+  row->first = std::min(row->first, first);
+  row->end = std::max(row->end, end);
+}
+
+// An edge at screen x t of what lies right of it, through the differences:
+// pixel floor(t) gets `values` times its part right of t, every pixel after
+// it the whole. A run [a, b) is the edge at a less the edge at b.
+[[gnu::always_inline]] inline void add_edge(SmoothRow* row, double t, Float4 values) {
+  t = t > 0 ? t : 0;  // and NaN
+  t = t < row->width ? t : row->width;
+  int i = static_cast<int>(t);
+  auto right = static_cast<float>(t - i);
+  float* at = &row->steps[4 * static_cast<std::size_t>(i)];
+  store4(at, load4(at) + values * (1 - right));
+  store4(at + 4, load4(at + 4) + values * right);
+}
+
+// A run seen through a box wider than a pixel.
+void add_box_run(SmoothRow* row, double from, double to, double box, Float4 values);
+
+// Adds `values` (weight, then red, green and blue times the weight) a pixel
+// of a run over screen x [from, to), seen through a box `box` pixels wide
+// around each pixel's centre; the caller notes what it touched.
+[[gnu::always_inline]] inline void add_run(SmoothRow* row, double from, double to, double box,
+                                           Float4 values) {
+  if (!(to > from)) return;
+  if (box > 1) {
+    add_box_run(row, from, to, box, values);
+    return;
+  }
+  add_edge(row, from, values);  // each pixel's share of [from, to)
+  add_edge(row, to, -values);
+}
