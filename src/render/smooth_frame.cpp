@@ -152,6 +152,15 @@ Rgb rgb_of(Float4 c) {
 #endif
 }
 
+// Notes what row y of the frame holds: [first, end) written when inked.
+void note_row(SmoothFrame* f, int y, bool inked) {
+  f->inked[y] = inked;
+  if (inked) {
+    f->written_first[y] = f->row.first;
+    f->written_end[y] = f->row.end;
+  }
+}
+
 // The touched pixels of row y blended over the paper; the differences
 // cleared behind them for the next row.
 void finish_row(SmoothFrame* f, int y, const Colour& paper) {
@@ -171,10 +180,37 @@ void finish_row(SmoothFrame* f, int y, const Colour& paper) {
     inked = true;
   }
   store4(steps + 4 * count, zero);
-  f->inked[y] = inked;
-  if (inked) {
-    f->written_first[y] = row.first;
-    f->written_end[y] = row.end;
+  note_row(f, y, inked);
+}
+
+// The same for a row of ink alone: each pixel's colour is the blend of
+// its coverage, from the frame's table.
+void finish_one_colour_row(SmoothFrame* f, int y) {
+  SmoothRow& row = f->row;
+  float* cover = &row.cover[static_cast<std::size_t>(row.first)];
+  int count = row.end - row.first;
+  float running = 0;
+  Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + row.first;
+  bool inked = false;
+  for (int i = 0; i < count; ++i) {
+    running += cover[i];
+    cover[i] = 0;
+    if (!(running > 1e-4f)) continue;
+    out[i] = f->ink_levels[static_cast<int>(std::min(running, 1.0f) * kInkLevels + 0.5f)];
+    inked = true;
+  }
+  cover[count] = 0;
+  row.one_colour = false;
+  note_row(f, y, inked);
+}
+
+// The frame's table of ink over paper by coverage.
+void note_ink_levels(SmoothFrame* f, const Colour& ink, const Colour& paper) {
+  f->ink_levels.resize(kInkLevels + 1);
+  Float4 ink4 = load4(ink.data()), paper4 = load4(paper.data());
+  for (int i = 0; i <= kInkLevels; ++i) {
+    float part = static_cast<float>(i) / kInkLevels;
+    f->ink_levels[i] = rgb_of(ink4 * part + paper4 * (1 - part));
   }
 }
 
@@ -217,10 +253,17 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
   std::int64_t first_row = index.lowest_row;
   Colour paper_colour = colour_of(source.paper);
+  note_ink_levels(f, r.ink, paper_colour);
   for (int y = 0; y < f->height; ++y) {
     f->row.first = f->width;
     f->row.end = 0;
     add_screen_row(r, y, first_row, f);
-    if (f->row.first < f->row.end) finish_row(f, y, paper_colour);
+    if (f->row.first >= f->row.end) {
+      f->row.one_colour = false;
+    } else if (f->row.one_colour) {
+      finish_one_colour_row(f, y);
+    } else {
+      finish_row(f, y, paper_colour);
+    }
   }
 }

@@ -26,6 +26,9 @@
 
 using Rgb = std::uint32_t;  // 0xRRGGBB
 
+// Steps of coverage between paper and ink in rows of ink alone.
+constexpr int kInkLevels = 1024;
+
 // Source rows read for one far screen row, at most about this many.
 constexpr int kSmoothRowSamples = 8;
 
@@ -47,6 +50,7 @@ struct SmoothFrame {
   Rgb paper = 0;                           // of the pixels kept
   SmoothRow row;                           // the screen row being summed
   std::vector<std::array<float, 4>> pens;  // the pens' colours as 1, red, green, blue
+  std::vector<Rgb> ink_levels;             // ink over paper by coverage, kInkLevels + 1
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the

@@ -32,7 +32,9 @@ CellRows cell_rows(const Projection& p, const NearLine& line, int level, double 
   return {line, level, cells, cell, screen_x_at(p, 0, scale), std::max(1.0, cell)};
 }
 
-// Cell row k of the line's letters, `values` where a cell is wholly ink.
+// Cell row k of the line's letters, `values` where a cell is wholly ink:
+// four sums, or with `one_colour` the coverage alone (values[0]).
+template <bool one_colour>
 void add_cell_row(CellRows* c, std::int64_t k, Float4 values, SmoothRow* out) {
   for (const NearLine::Letter& letter : c->line.letters) {
     const FineLevel& g = letter.glyph->levels[c->level];
@@ -44,7 +46,12 @@ void add_cell_row(CellRows* c, std::int64_t k, Float4 values, SmoothRow* out) {
       double a = origin + span.from * c->cell, b = origin + span.to * c->cell;
       c->from = std::min(c->from, a);
       c->to = std::max(c->to, b);
-      add_run(out, a, b, c->box, values * span.coverage);
+      if (one_colour) {
+        add_cover_edge(out, a, values[0] * span.coverage);
+        add_cover_edge(out, b, -values[0] * span.coverage);
+      } else {
+        add_run(out, a, b, c->box, values * span.coverage);
+      }
     }
   }
 }
@@ -74,7 +81,13 @@ void add_letter_rows(const Projection& p, const NearLine& line, int y, Float4 in
   for (auto k = static_cast<std::int64_t>(floor_int(top)); static_cast<double>(k) < bottom; ++k) {
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
-    if (weight > 0) add_cell_row(&c, k, ink * weight, row);
+    if (!(weight > 0)) continue;
+    if (c.box > 1) {
+      add_cell_row<false>(&c, k, ink * weight, row);
+    } else {  // the row holds only this line, in ink: its coverage is enough
+      row->one_colour = true;
+      add_cell_row<true>(&c, k, Float4{weight}, row);
+    }
   }
   touch(row, c.from, c.to, c.box);
 }
@@ -86,6 +99,6 @@ void add_letter_source_row(const Projection& p, const NearLine& line, std::int64
   CellRows c = cell_rows(p, line, level, scale);
   values /= static_cast<float>(c.cells);
   std::int64_t first = (source_row - line.top_row) * c.cells;
-  for (std::int64_t k = first; k < first + c.cells; ++k) add_cell_row(&c, k, values, row);
+  for (std::int64_t k = first; k < first + c.cells; ++k) add_cell_row<false>(&c, k, values, row);
   touch(row, c.from, c.to, c.box);
 }

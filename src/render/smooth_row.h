@@ -38,6 +38,10 @@ struct SmoothRow {
   // Four a pixel, width + 2 pixels; zero outside [first, end], the pixels
   // that runs touched.
   std::vector<float> steps;
+  // For a row of one colour: its coverage alone, one a pixel, the same way;
+  // `one_colour` when the row's runs went there.
+  std::vector<float> cover;
+  bool one_colour = false;
   int first = 0, end = 0;
 };
 
@@ -65,6 +69,16 @@ inline void touch(SmoothRow* row, double from, double to, double box) {
   float* at = &row->steps[4 * static_cast<std::size_t>(i)];
   store4(at, load4(at) + values * (1 - right));
   store4(at + 4, load4(at + 4) + values * right);
+}
+
+// The same edge for a row of one colour, `value` its coverage.
+[[gnu::always_inline]] inline void add_cover_edge(SmoothRow* row, double t, float value) {
+  t = t > 0 ? t : 0;  // and NaN
+  t = t < row->width ? t : row->width;
+  int i = static_cast<int>(t);
+  auto right = static_cast<float>(t - i);
+  row->cover[i] += value * (1 - right);
+  row->cover[i + 1] += value * right;
 }
 
 // A run seen through a box wider than a pixel.
