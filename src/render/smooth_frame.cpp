@@ -22,10 +22,15 @@ Colour colour_of(Rgb rgb) {
           static_cast<float>(rgb & 0xff)};
 }
 
+// Rows read no farther either way than this, and in blocks of at most
+// kWidestStep rows: a block's rows stay far inside the 64-bit range.
+constexpr double kFarthestRow = 0x1p62;
+constexpr std::int64_t kWidestStep = std::int64_t{1} << 60;
+
 // Screen rows that row R spans: its thickness, for blur's fading.
 double row_thickness(const Projection& p, std::int64_t row) {
   double scale = static_cast<double>(p.height) * p.length_y;
-  double near = static_cast<double>(p.position - row) + p.length_y;
+  double near = static_cast<double>(p.position) - static_cast<double>(row) + p.length_y;
   return scale / near - scale / (near + 1);
 }
 
@@ -114,10 +119,11 @@ void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame
                    ? source_v_at(p, centre) - 0.5
                    : (y == 0 ? -std::numeric_limits<double>::infinity() : source_v_at(p, y - 0.5));
   double bottom = magnified ? top + 1 : source_v_at(p, y + 1.5);
-  double from = std::max(top, static_cast<double>(first_row)), to = std::min(bottom, last);
+  double from = std::max({top, static_cast<double>(first_row), -kFarthestRow});
+  double to = std::min({bottom, last, kFarthestRow});
   if (!(to > from)) return;
   std::int64_t step = 1;
-  while (static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
+  while (step < kWidestStep && static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
   auto lowest = static_cast<std::int64_t>(std::floor(from));
   std::int64_t row = lowest - ((lowest % step) + step) % step;
   for (; static_cast<double>(row) < to; row += step) {

@@ -1,6 +1,7 @@
 // The projection and the drawing decision over arbitrary parameters and
 // display lists: no undefined behaviour, and no request with a coordinate
-// outside the 16-bit range or a rectangle outside the frame.
+// outside the 16-bit range or a rectangle outside the frame. Smooth frames
+// of the same lists and projections, in a frame small enough to sum.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "content/display_list.h"
 #include "render/far_rows.h"
 #include "render/row_index.h"
+#include "render/smooth_frame.h"
 #include "render/walk.h"
 #include "support/hashing_sink.h"
 #include "support/raster_sink.h"
@@ -136,6 +138,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     walk_ink_runs<kDrawFill>(p, *index, indexed[2]);
     for (int m = 0; m < 3; ++m) {
       if (!(indexed[m] == plain[m])) std::abort();
+    }
+    Projection small = p;
+    small.width = 1 + p.width % 300;
+    small.height = 1 + p.height % 300;
+    std::vector<Rgb> pen_colours{0x000000, 0xffffff};
+    std::vector<NearLine> near_lines;
+    SmoothSource source{pen_colours, 0xffd84a, 0x000014, near_lines, 16};
+    SmoothFrame frame;
+    for (DrawMode mode : {kDrawBlur, kDrawNoblur, kDrawFill}) {
+      draw_smooth_frame(small, *index, mode, source, &frame);
     }
     free_row_index(index);
   }
