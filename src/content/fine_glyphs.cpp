@@ -1,47 +1,25 @@
-// Fine letters through FreeType: the font of the letter opened at
-// kFineScale times its pixel size, the glyph rendered to a grey bitmap,
-// kept as runs of coverage per row.
+// Fine letters through FreeType: the face of the font that draws the letter,
+// at kFineScale times the font's pixel size, the glyph rendered to a grey
+// bitmap, kept as runs of coverage per row.
 #include "content/fine_glyphs.h"
 
 #include <unordered_map>
 #include <vector>
 
 #include <X11/Xft/Xft.h>
+#include FT_SIZES_H
 
 #include "app_state.h"
 #include "content/font_faces.h"
 
 struct FineGlyphs {
   std::unordered_map<char32_t, FineGlyph> glyphs;
-  std::unordered_map<char32_t, bool> missing;         // code points that have none
-  std::unordered_map<XftFont*, XftFont*> fine_fonts;  // by the font they enlarge; owned
+  std::unordered_map<char32_t, bool> missing;  // code points that have none
 };
 
 namespace {
 
 constexpr std::size_t kMostFineGlyphs = 2048;
-
-// `font` at kFineScale times its pixel size, unhinted; null when it has no
-// pixel size.
-XftFont* fine_font(AppState* s, FineGlyphs* cache, XftFont* font) {
-  auto found = cache->fine_fonts.find(font);
-  if (found != cache->fine_fonts.end()) return found->second;
-  FcPattern* pattern = FcPatternDuplicate(font->pattern);
-  double size = 0;
-  XftFont* fine = nullptr;
-  if (FcPatternGetDouble(pattern, FC_PIXEL_SIZE, 0, &size) == FcResultMatch && size > 0) {
-    FcPatternDel(pattern, FC_PIXEL_SIZE);
-    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, size * kFineScale);
-    FcPatternDel(pattern, FC_HINTING);
-    FcPatternAddBool(pattern, FC_HINTING, FcFalse);
-    FcPatternDel(pattern, FC_ANTIALIAS);
-    FcPatternAddBool(pattern, FC_ANTIALIAS, FcTrue);
-    fine = XftFontOpenPattern(s->display, pattern);  // owns the pattern from now on
-  }
-  if (!fine) FcPatternDestroy(pattern);
-  cache->fine_fonts.emplace(font, fine);
-  return fine;
-}
 
 std::uint8_t coverage_at(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
   const unsigned char* row = bitmap.buffer + static_cast<long>(y) * bitmap.pitch;
@@ -61,17 +39,33 @@ void take_levels(const FT_Bitmap& bitmap, int left, int top, FineGlyph* glyph) {
   for (int n = 1; n < kFineLevels; ++n) glyph->levels[n] = coarser_level(glyph->levels[0], 1 << n);
 }
 
-bool render(AppState* s, XftFont* fine, char32_t code_point, FineGlyph* glyph) {
-  FT_Face face = XftLockFace(fine);
+// The letter drawn by `font`'s face at kFineScale times the font's pixel
+// size, unhinted and antialiased. The face is the font's own, shared with
+// Xft: the letter is drawn at a size object of its own, and the font's size
+// is active again before the face is unlocked. (Opening the font anew at
+// the larger size would be simpler, but Xft loses the pattern of a font it
+// finds already open.)
+bool render(AppState* s, XftFont* font, char32_t code_point, FineGlyph* glyph) {
+  double size = 0;
+  if (FcPatternGetDouble(font->pattern, FC_PIXEL_SIZE, 0, &size) != FcResultMatch || !(size > 0)) {
+    return false;
+  }
+  FT_Face face = XftLockFace(font);
   if (!face) return false;
-  FT_UInt index = XftCharIndex(s->display, fine, code_point);
-  bool drawn = FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) == 0;
+  FT_UInt index = XftCharIndex(s->display, font, code_point);
+  FT_Size own = face->size, fine = nullptr;
+  auto height = static_cast<FT_F26Dot6>(size * kFineScale * 64);
+  bool drawn = FT_New_Size(face, &fine) == 0 && FT_Activate_Size(fine) == 0 &&
+               FT_Set_Char_Size(face, 0, height, 0, 0) == 0 &&
+               FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_NO_HINTING) == 0;
   if (drawn) {
     FT_GlyphSlot slot = face->glyph;
     take_levels(slot->bitmap, slot->bitmap_left, face_ascent(s) * kFineScale - slot->bitmap_top,
                 glyph);
   }
-  XftUnlockFace(fine);
+  FT_Activate_Size(own);
+  if (fine) FT_Done_Size(fine);
+  XftUnlockFace(font);
   return drawn;
 }
 
@@ -81,11 +75,7 @@ FineGlyphs* new_fine_glyphs() {
   return new FineGlyphs{};
 }
 
-void free_fine_glyphs(AppState* state, FineGlyphs* glyphs) {
-  if (!glyphs) return;
-  for (auto& [font, fine] : glyphs->fine_fonts) {
-    if (fine) XftFontClose(state->display, fine);
-  }
+void free_fine_glyphs(FineGlyphs* glyphs) {
   delete glyphs;
 }
 
@@ -100,9 +90,8 @@ const FineGlyph* fine_glyph(AppState* state, FineGlyphs* glyphs, char32_t code_p
   if (found != glyphs->glyphs.end()) return &found->second;
   if (glyphs->missing.count(code_point)) return nullptr;
   XftFont* font = font_for_code_point(state, code_point);
-  XftFont* fine = font ? fine_font(state, glyphs, font) : nullptr;
   FineGlyph glyph{};
-  if (!fine || !render(state, fine, code_point, &glyph)) {
+  if (!font || !render(state, font, code_point, &glyph)) {
     glyphs->missing.emplace(code_point, true);
     return nullptr;
   }

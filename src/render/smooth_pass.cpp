@@ -195,7 +195,7 @@ void free_smooth_pass(AppState* state) {
   AppState* s = state;
   if (!s->smooth_pass) return;
   free_image(s, s->smooth_pass);
-  free_fine_glyphs(s, s->smooth_pass->fine_glyphs);
+  free_fine_glyphs(s->smooth_pass->fine_glyphs);
   delete s->smooth_pass;
   s->smooth_pass = nullptr;
   delete s->fine_text;

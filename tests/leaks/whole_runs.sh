@@ -6,7 +6,7 @@
 # argument text, a text file, an XPM picture and standard input; noblur and
 # fill also far behind the material, where far rows are resolved; in a UTF-8
 # locale also text in other scripts, with the default font and with an
-# outline face. Any invalid access, use of an uninitialised value, or
+# outline face, and in smooth frames. Any invalid access, use of an uninitialised value, or
 # definite or indirect leak fails the run; the font, which the program keeps
 # on purpose, is still reachable and so is no leak.
 set -euo pipefail
@@ -152,11 +152,13 @@ done
 material+=("Привет, Ελληνικά, 日本語 ✓")
 LC_ALL=C.UTF-8 start fallback -quit
 LC_ALL=C.UTF-8 start face -quit -xrm '*faceName: DejaVu Sans:pixelsize=20:antialias=true'
+# Smooth frames: letters from their outlines near the bottom edge.
+LC_ALL=C.UTF-8 start smooth -quit -st 200 -xrm '*smooth: true'
 
 start close -title "Valgrind close"
 wait_for_crawl "Valgrind close"
 wmctrl -c 'Valgrind close'
 finish close
 
-for name in quit far-noblur far-fill fallback face; do finish "$name"; done
+for name in quit far-noblur far-fill fallback face smooth; do finish "$name"; done
 wait "$root_pid"
