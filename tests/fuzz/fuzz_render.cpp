@@ -140,8 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!(indexed[m] == plain[m])) std::abort();
     }
     Projection small = p;
-    small.width = 1 + p.width % 300;
-    small.height = 1 + p.height % 300;
+    small.width = 1 + p.width % 100;
+    small.height = 1 + p.height % 100;
     std::vector<Rgb> pen_colours{0x000000, 0xffffff};
     std::vector<NearLine> near_lines;
     SmoothSource source{pen_colours, 0xffd84a, 0x000014, near_lines, 16};
