@@ -58,27 +58,34 @@ inline void touch(SmoothRow* row, double from, double to, double box) {
   row->end = std::max(row->end, end);
 }
 
+// Where an edge at screen x t falls: the pixel floor(t), held to the row
+// (and NaN to its left end), and the part of that pixel right of t.
+struct EdgeAt {
+  int pixel;
+  float right;
+};
+[[gnu::always_inline]] inline EdgeAt edge_at(const SmoothRow* row, double t) {
+  t = t > 0 ? t : 0;  // and NaN
+  t = t < row->width ? t : row->width;
+  int i = static_cast<int>(t);
+  return {i, static_cast<float>(t - i)};
+}
+
 // An edge at screen x t of what lies right of it, through the differences:
 // pixel floor(t) gets `values` times its part right of t, every pixel after
 // it the whole. A run [a, b) is the edge at a less the edge at b.
 [[gnu::always_inline]] inline void add_edge(SmoothRow* row, double t, Float4 values) {
-  t = t > 0 ? t : 0;  // and NaN
-  t = t < row->width ? t : row->width;
-  int i = static_cast<int>(t);
-  auto right = static_cast<float>(t - i);
-  float* at = &row->steps[4 * static_cast<std::size_t>(i)];
-  store4(at, load4(at) + values * (1 - right));
-  store4(at + 4, load4(at + 4) + values * right);
+  EdgeAt e = edge_at(row, t);
+  float* at = &row->steps[4 * static_cast<std::size_t>(e.pixel)];
+  store4(at, load4(at) + values * (1 - e.right));
+  store4(at + 4, load4(at + 4) + values * e.right);
 }
 
 // The same edge for a row of one colour, `value` its coverage.
 [[gnu::always_inline]] inline void add_cover_edge(SmoothRow* row, double t, float value) {
-  t = t > 0 ? t : 0;  // and NaN
-  t = t < row->width ? t : row->width;
-  int i = static_cast<int>(t);
-  auto right = static_cast<float>(t - i);
-  row->cover[i] += value * (1 - right);
-  row->cover[i + 1] += value * right;
+  EdgeAt e = edge_at(row, t);
+  row->cover[e.pixel] += value * (1 - e.right);
+  row->cover[e.pixel + 1] += value * e.right;
 }
 
 // A run seen through a box wider than a pixel.
