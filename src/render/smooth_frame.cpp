@@ -1,31 +1,26 @@
-// The coverage of a smooth frame, screen row by screen row: the source rows
-// a row sees, each with its weight, then every ink run of those rows added
-// across the row with the weight of how much of each pixel it covers.
+// The coverage of a smooth frame: the far band from the source rows of a
+// grid, each added to the screen rows around it; then the near rows one by
+// one from the source rows each sees. A source row adds every ink run of it
+// across a screen row with the weight of how much of each pixel it covers.
 #include "render/smooth_frame.h"
+
+#include "render/smooth_pixels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 constexpr double kFineFrom = 2.0 / 3;  // source rows a pixel, at most, for outlines
 
-using Colour = std::array<float, 4>;  // 1, red, green, blue
-
-Colour colour_of(Rgb rgb) {
-  return {1, static_cast<float>(rgb >> 16 & 0xff), static_cast<float>(rgb >> 8 & 0xff),
-          static_cast<float>(rgb & 0xff)};
-}
-
 // Rows read no farther either way than this, and in blocks of at most
-// kWidestStep rows: a block's rows stay far inside the 64-bit range.
+// 2^kWidestLevel rows: a block's rows stay far inside the 64-bit range.
 constexpr double kFarthestRow = 0x1p62;
-constexpr std::int64_t kWidestStep = std::int64_t{1} << 60;
+constexpr int kWidestLevel = 60;
+
+// Source rows a pixel that the far band reads, at least.
+constexpr double kFarSamples = 2;
 
 // Screen rows that row R spans: its thickness, for blur's fading.
 double row_thickness(const Projection& p, std::int64_t row) {
@@ -38,27 +33,55 @@ struct RowPass {
   const Projection& p;
   const RowIndex& index;
   DrawMode mode;
-  const std::vector<Colour>& pens;  // by pen number
+  const std::vector<SmoothColour>& pens;  // by pen number
   const SmoothSource& source;
-  Colour ink;
+  SmoothColour ink;
   std::uint32_t reached;  // spans the walk reaches
 };
 
-// Every ink run of source row `row`, with `weight`, across a screen row of
-// `scale` screen pixels a source pixel; from its letters' outlines where a
-// source pixel is wider than a pixel and the row has them (fill keeps its
+// Where the runs of a source row go: one screen row, or the screen rows
+// around a far row, each with its weight.
+constexpr int kMostTargets = 3;
+struct Targets {
+  SmoothRow* rows[kMostTargets];
+  float weights[kMostTargets];
+  int count;
+};
+
+// A run over screen x [a, b) into every target.
+[[gnu::always_inline]] inline void add_run_to(const Targets& t, double a, double b, double box,
+                                              Float4 values) {
+  if (box > 1 || t.count == 1) {
+    for (int i = 0; i < t.count; ++i) add_run(t.rows[i], a, b, box, values * t.weights[i]);
+    return;
+  }
+  if (!(b > a)) return;
+  EdgeAt from = edge_at(t.rows[0], a), to = edge_at(t.rows[0], b);
+  for (int i = 0; i < t.count; ++i) {
+    Float4 v = values * t.weights[i];
+    float* at = &t.rows[i]->steps[4 * static_cast<std::size_t>(from.pixel)];
+    store4(at, load4(at) + v * (1 - from.right));
+    store4(at + 4, load4(at + 4) + v * from.right);
+    at = &t.rows[i]->steps[4 * static_cast<std::size_t>(to.pixel)];
+    store4(at, load4(at) - v * (1 - to.right));
+    store4(at + 4, load4(at + 4) - v * to.right);
+  }
+}
+
+// Every ink run of source row `row` into the targets, across screen rows
+// of `scale` screen pixels a source pixel; from its letters' outlines where
+// a source pixel is wider than a pixel and the row has them (fill keeps its
 // runs, which it widens).
-void add_source_row(const RowPass& r, std::int64_t row, float weight, double scale,
-                    SmoothFrame* f) {
-  if (r.mode == kDrawBlur) weight *= static_cast<float>(std::min(1.0, 2 * row_thickness(r.p, row)));
-  if (!(weight > 0)) return;
+void add_source_row(const RowPass& r, std::int64_t row, const Targets& t, double scale) {
   const Projection& p = r.p;
   double box = std::max(1.0, scale);
   if (box > 1 && r.mode != kDrawFill) {
     const SmoothSource& source = r.source;
     double v = static_cast<double>(row) + 0.5;
     if (const NearLine* line = near_line_at(source.near_lines, source.line_height, v)) {
-      add_letter_source_row(p, *line, row, scale, load4(r.ink.data()) * weight, &f->row);
+      for (int i = 0; i < t.count; ++i) {
+        add_letter_source_row(p, *line, row, scale, load4(r.ink.data()) * t.weights[i], t.rows[i]);
+      }
       return;
     }
   }
@@ -79,11 +102,71 @@ void add_source_row(const RowPass& r, std::int64_t row, float weight, double sca
       b += widen;
       from = std::min(from, a);
       to = std::max(to, b);
-      const Colour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
-      add_run(&f->row, a, b, box, load4(c.data()) * weight);
+      const SmoothColour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
+      add_run_to(t, a, b, box, load4(c.data()));
     });
   }
-  touch(&f->row, from, to, box);
+  for (int i = 0; i < t.count; ++i) touch(t.rows[i], from, to, box);
+}
+
+// Screen row y where its rows are taller than a pixel: a box of one source
+// row around the pixel's centre (bilinear), or from the letters' outlines
+// where a source pixel spans a pixel and a half or more; below that the
+// source's own letters are as fine as the screen.
+void add_near_screen_row(const RowPass& r, int y, SmoothFrame* f) {
+  const Projection& p = r.p;
+  double centre = y + 0.5;
+  double rows_seen = source_v_at(p, y + 1.0) - source_v_at(p, y);
+  if (rows_seen < kFineFrom) {
+    const SmoothSource& source = r.source;
+    double v = source_v_at(p, centre);
+    if (const NearLine* line = near_line_at(source.near_lines, source.line_height, v)) {
+      add_letter_rows(p, *line, y, load4(r.ink.data()), &f->row);
+      return;
+    }
+  }
+  double top = source_v_at(p, centre) - 0.5;
+  double from = std::max({top, static_cast<double>(r.index.lowest_row), -kFarthestRow});
+  double to = std::min({top + 1, static_cast<double>(p.position) + 1, kFarthestRow});
+  if (!(to > from)) return;
+  double scale = x_scale_at(p, centre);
+  for (auto row = static_cast<std::int64_t>(std::floor(from)); static_cast<double>(row) < to;
+       ++row) {
+    double weight = std::min(to, row + 1.0) - std::max(from, static_cast<double>(row));
+    if (r.mode == kDrawBlur) weight *= std::min(1.0, 2 * row_thickness(p, row));
+    if (weight > 0) add_source_row(r, row, {{&f->row}, {static_cast<float>(weight)}, 1}, scale);
+  }
+}
+
+// The grid's level at `row`: rows of blocks of 2^k, and how far towards the
+// next level (0 to 1).
+struct FarLevel {
+  int k;
+  double towards_next;
+};
+FarLevel far_level(const Projection& p, std::int64_t row) {
+  double rows_a_pixel = 1 / row_thickness(p, row);
+  double level = std::log2(rows_a_pixel / kFarSamples);
+  if (!(level > 0)) return {0, 0};
+  if (!(level < kWidestLevel)) return {kWidestLevel, 1};
+  auto k = static_cast<int>(level);
+  return {k, level - k};
+}
+
+// The first row of [from, to] whose level is below k, or to + 1.
+std::int64_t far_level_end(const Projection& p, int k, std::int64_t from, std::int64_t to) {
+  std::int64_t lo = from, hi = to + 1;  // far_level(lo..) >= k until hi
+  while (lo < hi) {
+    // [lo, hi] may be wider than the 64-bit range holds as a difference
+    auto mid = lo + static_cast<std::int64_t>(
+                        (static_cast<std::uint64_t>(hi) - static_cast<std::uint64_t>(lo)) / 2);
+    if (far_level(p, mid).k < k) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo;
 }
 
 // How much of a tent of half-width 1 around `centre` lies below t.
@@ -94,156 +177,96 @@ double tent_below(double centre, double t) {
   return u < 0 ? (u + 1) * (u + 1) / 2 : 1 - (1 - u) * (1 - u) / 2;
 }
 
-// The source rows that screen row y sees, with their weights, into `f`'s
-// sums. Where rows are taller than a pixel: a box of one source row around
-// the pixel's centre (bilinear). Else the rows under a tent of two pixels
-// around it, which keeps a far row from changing all at once as the crawl
-// moves; on a fixed grid of rows, one row for a block, when they are many.
-void add_screen_row(const RowPass& r, int y, std::int64_t first_row, SmoothFrame* f) {
+// The screen rows the band is summing, y and the two below it: as many as
+// a row no thicker than a pixel reaches through the tent.
+struct BandRows {
+  int y;
+  SmoothRow* rows[kMostTargets];
+  double weights[kMostTargets];  // received, ink or not
+};
+
+// Screen row b->y finished, divided by the weight it received, and the
+// rows moved down by one.
+void finish_band_row(SmoothFrame* f, BandRows* b, int end, const SmoothColour& paper) {
+  if (b->y >= 0 && b->y < end) {
+    float norm = b->weights[0] > 0 ? static_cast<float>(1 / b->weights[0]) : 0;
+    finish_screen_row(f, b->rows[0], b->y, paper, norm);
+  }
+  SmoothRow* done = b->rows[0];
+  for (int i = 0; i + 1 < kMostTargets; ++i) {
+    b->rows[i] = b->rows[i + 1];
+    b->weights[i] = b->weights[i + 1];
+  }
+  b->rows[kMostTargets - 1] = done;
+  b->weights[kMostTargets - 1] = 0;
+  ++b->y;
+}
+
+// Row s of the grid into the band's rows: the part of its block that it
+// stands for, times what the tent of each screen row sees of it.
+void add_far_row(const RowPass& r, std::int64_t s, const SmoothColour& paper, int end, BandRows* b,
+                 SmoothFrame* f) {
   const Projection& p = r.p;
-  double last = static_cast<double>(p.position) + 1;
-  double centre = y + 0.5;
-  double rows_seen = source_v_at(p, y + 1.0) - (y == 0 ? -1e300 : source_v_at(p, y));
-  bool magnified = rows_seen < 1;
-  // Outlines where a source pixel spans a pixel and a half or more; below
-  // that the source's own letters are as fine as the screen.
-  if (rows_seen < kFineFrom) {
-    const SmoothSource& source = r.source;
-    double v = source_v_at(p, centre);
-    if (const NearLine* line = near_line_at(source.near_lines, source.line_height, v)) {
-      add_letter_rows(p, *line, y, load4(r.ink.data()), &f->row);
-      return;
+  FarLevel level = far_level(p, s);
+  double part = (s >> level.k & 1) != 0 ? 1 - level.towards_next : 1 + level.towards_next;
+  double rows = std::ldexp(part, level.k);
+  double top = screen_y_at_v(p, static_cast<double>(s));
+  double bottom = screen_y_at_v(p, static_cast<double>(s) + 1);
+  if (!(rows > 0 && bottom > top)) return;
+  int y = floor_int(top - 0.5);
+  if (y >= end) return;
+  while (b->y < y) finish_band_row(f, b, end, paper);
+  double fade = r.mode == kDrawBlur ? std::min(1.0, 2 * (bottom - top)) : 1;
+  Targets t{};
+  for (int i = 0; i < kMostTargets; ++i) {
+    double centre = y + i + 0.5;
+    double share = rows * (tent_below(centre, bottom) - tent_below(centre, top));
+    b->weights[i] += share;
+    if (y + i >= 0 && y + i < end && share > 0) {
+      t.rows[t.count] = b->rows[i];
+      t.weights[t.count++] = static_cast<float>(share * fade);
     }
   }
-  double top = magnified
-                   ? source_v_at(p, centre) - 0.5
-                   : (y == 0 ? -std::numeric_limits<double>::infinity() : source_v_at(p, y - 0.5));
-  double bottom = magnified ? top + 1 : source_v_at(p, y + 1.5);
-  double from = std::max({top, static_cast<double>(first_row), -kFarthestRow});
-  double to = std::min({bottom, last, kFarthestRow});
-  if (!(to > from)) return;
-  std::int64_t step = 1;
-  while (step < kWidestStep && static_cast<double>(step) * kSmoothRowSamples < to - from) step *= 2;
-  auto lowest = static_cast<std::int64_t>(std::floor(from));
-  std::int64_t row = lowest - ((lowest % step) + step) % step;
-  for (; static_cast<double>(row) < to; row += step) {
-    double a = std::max(from, static_cast<double>(row));
-    double b = std::min(to, static_cast<double>(row + step));
-    if (!(b > a)) continue;
-    double weight = magnified ? b - a
-                              : tent_below(centre, screen_y_at_v(p, b)) -
-                                    tent_below(centre, screen_y_at_v(p, a));
-    // Rows taller than a pixel are placed across at the pixel's depth, so
-    // that a row's letters do not jump between its screen rows; thinner
-    // ones at their own.
-    double scale = magnified ? x_scale_at(p, centre) : x_scale_at(p, screen_y_at_v(p, row + 0.5));
-    if (weight > 0) add_source_row(r, row, static_cast<float>(weight), scale, f);
-  }
+  if (s < r.index.lowest_row || t.count == 0) return;
+  add_source_row(r, s, t, x_scale_at(p, screen_y_at_v(p, static_cast<double>(s) + 0.5)));
 }
 
-// Red, green and blue of `c` (its last three), rounded and held to
-// [0, 255].
-Rgb rgb_of(Float4 c) {
-#ifdef __SSE2__
-  __m128i whole = _mm_cvtps_epi32(c);  // rounded to nearest
-  __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(whole, whole), whole);
-  // coverage, red, green, blue from the lowest byte up
-  return __builtin_bswap32(static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes))) & 0xffffff;
-#else
-  c = c + 0.5f;
-  const Float4 zero{};
-  c = c < 0 ? zero : c;
-  c = c > 255 ? zero + 255 : c;
-  return static_cast<Rgb>(c[1]) << 16 | static_cast<Rgb>(c[2]) << 8 | static_cast<Rgb>(c[3]);
-#endif
-}
-
-// Notes what row y of the frame holds: [first, end) written when inked.
-void note_row(SmoothFrame* f, int y, bool inked) {
-  f->inked[y] = inked;
-  if (inked) {
-    f->written_first[y] = f->row.first;
-    f->written_end[y] = f->row.end;
+// The far band, screen rows [0, end) whose pixels each span a source row
+// or more. It reads source rows on a grid fixed in the source: every row
+// where rows are at most kFarSamples a pixel, and where they are more, one
+// row of each block of 2^k, with k growing with the depth so that a pixel
+// keeps about kFarSamples of them. A row of the grid stands for its block
+// and, as the next k nears, for more of its neighbour's, so that rows fade
+// out of the grid instead of leaving it at once. Each row is seen where its
+// depth puts it through a tent of two pixels around each screen row's
+// centre, and each screen row is divided by the weight it received: it
+// shows the average of the rows it sees. As the crawl moves the rows slide
+// across the screen and nothing jumps, so the far field fades instead of
+// flickering.
+void add_far_band(const RowPass& r, int end, const SmoothColour& paper, SmoothFrame* f) {
+  const Projection& p = r.p;
+  // Rows from two pixels above the list's first row, for the weights of
+  // the rows beside it, to those whose share reaches the band's last row.
+  double top_y = std::floor(screen_y_at_v(p, static_cast<double>(r.index.lowest_row))) - 2;
+  double first_v = top_y > 0 ? source_v_at(p, top_y) : -kFarthestRow;
+  double last_v = std::min(source_v_at(p, end + 0.5), static_cast<double>(p.position));
+  auto first =
+      static_cast<std::int64_t>(std::clamp(std::floor(first_v), -kFarthestRow, kFarthestRow));
+  auto last = static_cast<std::int64_t>(std::clamp(std::ceil(last_v), -kFarthestRow, kFarthestRow));
+  if (first > last) return;
+  BandRows b{-1, {&f->row, &f->next_row, &f->third_row}, {0, 0, 0}};
+  int k = far_level(p, first).k;
+  std::int64_t row = first;
+  while (row <= last) {
+    std::int64_t level_end = k > 0 ? far_level_end(p, k, row, last) : last + 1;
+    std::int64_t step = std::int64_t{1} << k;
+    for (std::int64_t s = ((row + step - 1) >> k) << k; s < level_end; s += step) {
+      add_far_row(r, s, paper, end, &b, f);
+    }
+    row = level_end;
+    if (k > 0) k = far_level(p, std::min(row, last)).k;
   }
-}
-
-// The touched pixels of row y blended over the paper; the differences
-// cleared behind them for the next row.
-void finish_row(SmoothFrame* f, int y, const Colour& paper) {
-  SmoothRow& row = f->row;
-  float* steps = &row.steps[4 * static_cast<std::size_t>(row.first)];
-  int count = row.end - row.first;
-  const Float4 zero{}, paper4{0, paper[1], paper[2], paper[3]};
-  Float4 running{};
-  Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + row.first;
-  bool inked = false;
-  for (int i = 0; i < count; ++i) {
-    Float4 v = running += load4(steps + 4 * i);
-    store4(steps + 4 * i, zero);
-    if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
-    float scale = v[0] > 1 ? 1 / v[0] : 1;
-    out[i] = rgb_of(v * scale + paper4 * (1 - std::min(v[0], 1.0f)));
-    inked = true;
-  }
-  store4(steps + 4 * count, zero);
-  note_row(f, y, inked);
-}
-
-// The same for a row of ink alone: each pixel's colour is the blend of
-// its coverage, from the frame's table.
-void finish_one_colour_row(SmoothFrame* f, int y) {
-  SmoothRow& row = f->row;
-  float* cover = &row.cover[static_cast<std::size_t>(row.first)];
-  int count = row.end - row.first;
-  float running = 0;
-  Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + row.first;
-  bool inked = false;
-  for (int i = 0; i < count; ++i) {
-    running += cover[i];
-    cover[i] = 0;
-    if (!(running > 1e-4f)) continue;
-    out[i] = f->ink_levels[static_cast<int>(std::min(running, 1.0f) * kInkLevels + 0.5f)];
-    inked = true;
-  }
-  cover[count] = 0;
-  row.one_colour = false;
-  note_row(f, y, inked);
-}
-
-// The frame's table of ink over paper by coverage.
-void note_ink_levels(SmoothFrame* f, const Colour& ink, const Colour& paper) {
-  f->ink_levels.resize(kInkLevels + 1);
-  Float4 ink4 = load4(ink.data()), paper4 = load4(paper.data());
-  for (int i = 0; i <= kInkLevels; ++i) {
-    float part = static_cast<float>(i) / kInkLevels;
-    f->ink_levels[i] = rgb_of(ink4 * part + paper4 * (1 - part));
-  }
-}
-
-// The frame `width` x `height` all paper: only the pixels the last frame
-// wrote are cleared when its size, paper and memory stay.
-void clear_frame(SmoothFrame* f, int width, int height, Rgb paper) {
-  auto area = static_cast<std::size_t>(width) * height;
-  bool kept = f->width == width && f->height == height && f->paper == paper;
-  if (!f->lent && f->pixels.size() != area) f->pixels.assign(area, paper);
-  Rgb* rows = f->lent ? f->lent : f->pixels.data();
-  std::size_t stride = f->lent ? f->lent_stride : static_cast<std::size_t>(width);
-  kept = kept && rows == f->rows && stride == f->stride;
-  f->width = width;
-  f->height = height;
-  f->paper = paper;
-  f->rows = rows;
-  f->stride = stride;
-  if (!kept) {
-    f->written_first.assign(height, 0);
-    f->written_end.assign(height, width);
-  }
-  for (int y = 0; y < height; ++y) {
-    Rgb* row = rows + static_cast<std::size_t>(y) * stride;
-    std::fill(row + f->written_first[y], row + f->written_end[y], paper);
-    f->written_first[y] = f->written_end[y] = 0;
-  }
-  f->inked.assign(height, 0);
+  while (b.y < end) finish_band_row(f, &b, end, paper);
 }
 
 }  // namespace
@@ -254,22 +277,21 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   clear_frame(f, std::max(p.width, 0), std::max(p.height, 0), source.paper);
   if (!fast_path_serves(p) || p.position < 0 || index.spans.empty()) return;
   clear_smooth_row(&f->row, f->width);
+  clear_smooth_row(&f->next_row, f->width);
+  clear_smooth_row(&f->third_row, f->width);
   f->pens.clear();
   for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
   RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
-  std::int64_t first_row = index.lowest_row;
-  Colour paper_colour = colour_of(source.paper);
+  SmoothColour paper_colour = colour_of(source.paper);
   note_ink_levels(f, r.ink, paper_colour);
-  for (int y = 0; y < f->height; ++y) {
-    f->row.first = f->width;
-    f->row.end = 0;
-    add_screen_row(r, y, first_row, f);
-    if (f->row.first >= f->row.end) {
-      f->row.one_colour = false;
-    } else if (f->row.one_colour) {
-      finish_one_colour_row(f, y);
-    } else {
-      finish_row(f, y, paper_colour);
-    }
+  // Pixels that span a source row or more form the far band at the top.
+  int band_end = 1;
+  while (band_end < f->height && source_v_at(p, band_end + 1.0) - source_v_at(p, band_end) >= 1) {
+    ++band_end;
+  }
+  add_far_band(r, std::min(band_end, f->height), paper_colour, f);
+  for (int y = band_end; y < f->height; ++y) {
+    add_near_screen_row(r, y, f);
+    finish_screen_row(f, &f->row, y, paper_colour, 1);
   }
 }

@@ -5,13 +5,13 @@
 // pixel: near the bottom edge, where a source pixel spans several screen
 // pixels, that interpolates between the centres of the source pixels
 // (bilinear); towards the horizon, where a screen pixel spans many source
-// pixels, it averages them. A far screen row reads its source rows on a
-// grid fixed in the source, so that as the crawl moves the rows it reads
-// change one at a time and the far field fades instead of flickering. Blur
-// keeps its meaning: a row thinner than a pixel counts in proportion to
-// its thickness, so farther is fainter; fill widens every run by half a
-// screen pixel on either side, as its edges do. Pure: the X side puts the
-// pixels on the screen (smooth_pass.cpp).
+// pixels, it averages them. The far rows are read on a grid fixed in the
+// source and each lands where its depth puts it, so that as the crawl moves
+// they slide across the screen and the far field fades instead of
+// flickering. Blur keeps its meaning: a row thinner than a pixel counts in
+// proportion to its thickness, so farther is fainter; fill widens every run
+// by half a screen pixel on either side, as its edges do. Pure: the X side
+// puts the pixels on the screen (smooth_pass.cpp).
 #pragma once
 
 #include <array>
@@ -24,13 +24,11 @@
 #include "render/smooth_letters.h"
 #include "render/smooth_row.h"
 
-using Rgb = std::uint32_t;  // 0xRRGGBB
+using Rgb = std::uint32_t;                  // 0xRRGGBB
+using SmoothColour = std::array<float, 4>;  // 1, red, green, blue
 
 // Steps of coverage between paper and ink in rows of ink alone.
 constexpr int kInkLevels = 1024;
-
-// Source rows read for one far screen row, at most about this many.
-constexpr int kSmoothRowSamples = 8;
 
 struct SmoothFrame {
   int width = 0, height = 0;
@@ -47,10 +45,10 @@ struct SmoothFrame {
   // By screen row, the pixels [first, end) the last frame wrote; the rest
   // of the row is paper, so that a new frame clears only these.
   std::vector<std::int32_t> written_first, written_end;
-  Rgb paper = 0;                           // of the pixels kept
-  SmoothRow row;                           // the screen row being summed
-  std::vector<std::array<float, 4>> pens;  // the pens' colours as 1, red, green, blue
-  std::vector<Rgb> ink_levels;             // ink over paper by coverage, kInkLevels + 1
+  Rgb paper = 0;                       // of the pixels kept
+  SmoothRow row, next_row, third_row;  // the screen rows being summed
+  std::vector<SmoothColour> pens;      // the pens' colours
+  std::vector<Rgb> ink_levels;         // ink over paper by coverage, kInkLevels + 1
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the

@@ -125,6 +125,10 @@ void fill_image_row(const SmoothPass* pass, XImage* image, const SmoothFrame& f,
   }
 }
 
+// Source rows a pixel, at most, where letters wider than a pixel are drawn
+// from their outlines.
+constexpr double kWideLetterRows = 8;
+
 // The lines whose rows are taller than a pixel, with their letters' fine
 // glyphs; a line with a letter that has none keeps to the list's runs.
 void gather_near_lines(AppState* s, SmoothPass* pass, const Projection& p) {
@@ -132,11 +136,11 @@ void gather_near_lines(AppState* s, SmoothPass* pass, const Projection& p) {
   if (!s->fine_text || p.length_y < 1) return;
   trim_fine_glyphs(pass->fine_glyphs);
   // Depths (plus length_y) where rows are a pixel tall, where a source
-  // pixel is a pixel wide, and where a pixel holds kSmoothRowSamples rows:
+  // pixel is a pixel wide, and where a pixel holds kWideLetterRows rows:
   // lines nearer than the first two, but not farther than the last.
   double scale = static_cast<double>(p.height) * p.length_y;
   double tall = std::sqrt(scale), wide = static_cast<double>(p.length_y) * p.width / p.length_x;
-  double most = std::sqrt(scale * kSmoothRowSamples);
+  double most = std::sqrt(scale * kWideLetterRows);
   auto near_depth = static_cast<std::int64_t>(std::max(tall, std::min(wide, most)));
   std::int64_t first_row = p.position - std::max<std::int64_t>(near_depth - p.length_y, 0);
   const FineText& text = *s->fine_text;
