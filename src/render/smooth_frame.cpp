@@ -39,17 +39,8 @@ struct RowPass {
   std::uint32_t reached;  // spans the walk reaches
 };
 
-// Where the runs of a source row go: one screen row, or the screen rows
-// around a far row, each with its weight.
-constexpr int kMostTargets = 3;
-struct Targets {
-  SmoothRow* rows[kMostTargets];
-  float weights[kMostTargets];
-  int count;
-};
-
 // A run over screen x [a, b) into every target.
-[[gnu::always_inline]] inline void add_run_to(const Targets& t, double a, double b, double box,
+[[gnu::always_inline]] inline void add_run_to(const RowTargets& t, double a, double b, double box,
                                               Float4 values) {
   if (box > 1 || t.count == 1) {
     for (int i = 0; i < t.count; ++i) add_run(t.rows[i], a, b, box, values * t.weights[i]);
@@ -72,16 +63,14 @@ struct Targets {
 // of `scale` screen pixels a source pixel; from its letters' outlines where
 // a source pixel is wider than a pixel and the row has them (fill keeps its
 // runs, which it widens).
-void add_source_row(const RowPass& r, std::int64_t row, const Targets& t, double scale) {
+void add_source_row(const RowPass& r, std::int64_t row, const RowTargets& t, double scale) {
   const Projection& p = r.p;
   double box = std::max(1.0, scale);
   if (box > 1 && r.mode != kDrawFill) {
     const SmoothSource& source = r.source;
     double v = static_cast<double>(row) + 0.5;
     if (const NearLine* line = near_line_at(source.near_lines, source.line_height, v)) {
-      for (int i = 0; i < t.count; ++i) {
-        add_letter_source_row(p, *line, row, scale, load4(r.ink.data()) * t.weights[i], t.rows[i]);
-      }
+      add_letter_source_row(p, *line, row, scale, load4(r.ink.data()), t);
       return;
     }
   }
@@ -106,7 +95,10 @@ void add_source_row(const RowPass& r, std::int64_t row, const Targets& t, double
       add_run_to(t, a, b, box, load4(c.data()));
     });
   }
-  for (int i = 0; i < t.count; ++i) touch(t.rows[i], from, to, box);
+  for (int i = 0; i < t.count && from < to; ++i) {
+    t.rows[i]->stepped = true;
+    touch(t.rows[i], from, to, box);
+  }
 }
 
 // Screen row y where its rows are taller than a pixel: a box of one source
@@ -217,7 +209,7 @@ void add_far_row(const RowPass& r, std::int64_t s, const SmoothColour& paper, in
   if (y >= end) return;
   while (b->y < y) finish_band_row(f, b, end, paper);
   double fade = r.mode == kDrawBlur ? std::min(1.0, 2 * (bottom - top)) : 1;
-  Targets t{};
+  RowTargets t{};
   for (int i = 0; i < kMostTargets; ++i) {
     double centre = y + i + 0.5;
     double share = rows * (tent_below(centre, bottom) - tent_below(centre, top));

@@ -48,6 +48,7 @@ struct SmoothFrame {
   Rgb paper = 0;                       // of the pixels kept
   SmoothRow row, next_row, third_row;  // the screen rows being summed
   std::vector<SmoothColour> pens;      // the pens' colours
+  SmoothColour ink;                    // of runs summed as coverage
   std::vector<Rgb> ink_levels;         // ink over paper by coverage, kInkLevels + 1
 };
 

@@ -32,10 +32,11 @@ CellRows cell_rows(const Projection& p, const NearLine& line, int level, double 
   return {line, level, cells, cell, screen_x_at(p, 0, scale), std::max(1.0, cell)};
 }
 
-// Cell row k of the line's letters, `values` where a cell is wholly ink:
-// four sums, or with `one_colour` the coverage alone (values[0]).
+// Cell row k of the line's letters into the targets, `values` where a
+// cell is wholly ink: four sums, or with `one_colour` the coverage alone
+// (values[0]).
 template <bool one_colour>
-void add_cell_row(CellRows* c, std::int64_t k, Float4 values, SmoothRow* out) {
+void add_cell_row(CellRows* c, std::int64_t k, Float4 values, const RowTargets& out) {
   for (const NearLine::Letter& letter : c->line.letters) {
     const FineLevel& g = letter.glyph->levels[c->level];
     std::int64_t row = k - g.top;
@@ -47,10 +48,12 @@ void add_cell_row(CellRows* c, std::int64_t k, Float4 values, SmoothRow* out) {
       c->from = std::min(c->from, a);
       c->to = std::max(c->to, b);
       if (one_colour) {
-        add_cover_edge(out, a, values[0] * span.coverage);
-        add_cover_edge(out, b, -values[0] * span.coverage);
+        add_cover_edge_to(out, a, values[0] * span.coverage);
+        add_cover_edge_to(out, b, -values[0] * span.coverage);
       } else {
-        add_run(out, a, b, c->box, values * span.coverage);
+        for (int t = 0; t < out.count; ++t) {
+          add_run(out.rows[t], a, b, c->box, values * (span.coverage * out.weights[t]));
+        }
       }
     }
   }
@@ -82,23 +85,33 @@ void add_letter_rows(const Projection& p, const NearLine& line, int y, Float4 in
     double seen = std::min(bottom, k + 1.0) - std::max(top, static_cast<double>(k));
     auto weight = static_cast<float>(seen / (bottom - top));
     if (!(weight > 0)) continue;
+    RowTargets out{{row}, {weight}, 1};
     if (c.box > 1) {
-      add_cell_row<false>(&c, k, ink * weight, row);
-    } else {  // the row holds only this line, in ink: its coverage is enough
-      row->one_colour = true;
-      add_cell_row<true>(&c, k, Float4{weight}, row);
+      add_cell_row<false>(&c, k, ink, out);
+    } else {  // letters are ink: their coverage is enough
+      add_cell_row<true>(&c, k, Float4{1}, out);
     }
   }
+  (c.box > 1 ? row->stepped : row->covered) = true;
   touch(row, c.from, c.to, c.box);
 }
 
 void add_letter_source_row(const Projection& p, const NearLine& line, std::int64_t source_row,
-                           double scale, Float4 values, SmoothRow* row) {
+                           double scale, Float4 ink, const RowTargets& out) {
   int level = 0;
   while (level + 1 < kFineLevels && scale <= (kFineScale >> (level + 1))) ++level;
   CellRows c = cell_rows(p, line, level, scale);
-  values /= static_cast<float>(c.cells);
+  auto part = static_cast<float>(1.0 / c.cells);
   std::int64_t first = (source_row - line.top_row) * c.cells;
-  for (std::int64_t k = first; k < first + c.cells; ++k) add_cell_row<false>(&c, k, values, row);
-  touch(row, c.from, c.to, c.box);
+  for (std::int64_t k = first; k < first + c.cells; ++k) {
+    if (c.box > 1) {
+      add_cell_row<false>(&c, k, ink * part, out);
+    } else {
+      add_cell_row<true>(&c, k, Float4{part}, out);
+    }
+  }
+  for (int t = 0; t < out.count; ++t) {
+    (c.box > 1 ? out.rows[t]->stepped : out.rows[t]->covered) = true;
+    touch(out.rows[t], c.from, c.to, c.box);
+  }
 }

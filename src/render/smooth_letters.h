@@ -31,9 +31,9 @@ const NearLine* near_line_at(const std::vector<NearLine>& lines, int line_height
 // (bilinear); `ink` where a pixel is wholly ink.
 void add_letter_rows(const Projection& p, const NearLine& line, int y, Float4 ink, SmoothRow* row);
 
-// Source row `source_row` of `line` across a screen row of `scale` pixels
-// a source pixel, wider than one: its letters' cells at the coarsest level
-// whose cells are no wider than a pixel, each cell row an equal part of it,
-// `values` where the source row is wholly ink.
+// Source row `source_row` of `line` into the targets, across screen rows
+// of `scale` pixels a source pixel, wider than one: its letters' cells at
+// the coarsest level whose cells are no wider than a pixel, each cell row
+// an equal part of it.
 void add_letter_source_row(const Projection& p, const NearLine& line, std::int64_t source_row,
-                           double scale, Float4 values, SmoothRow* row);
+                           double scale, Float4 ink, const RowTargets& out);

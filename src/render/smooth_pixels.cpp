@@ -41,24 +41,35 @@ void note_row(SmoothFrame* f, const SmoothRow& row, int y, bool inked) {
   }
 }
 
-// The touched pixels of row y, their sums times `norm`, blended over the
-// paper; the differences cleared behind them for the next row.
+// The touched pixels of row y, their sums (and `with_cover`, the ink that
+// the row's coverage holds) times `norm`, blended over the paper; the
+// differences cleared behind them for the next row.
+template <bool with_cover>
 void finish_row(SmoothFrame* f, SmoothRow& row, int y, const SmoothColour& paper, float norm) {
   float* steps = &row.steps[4 * static_cast<std::size_t>(row.first)];
+  float* cover = &row.cover[static_cast<std::size_t>(row.first)];
   int count = row.end - row.first;
-  const Float4 zero{}, paper4{0, paper[1], paper[2], paper[3]};
+  const Float4 zero{}, paper4{0, paper[1], paper[2], paper[3]}, ink4 = load4(f->ink.data());
   Float4 running{};
+  float covered = 0;
   Rgb* out = f->rows + static_cast<std::size_t>(y) * f->stride + row.first;
   bool inked = false;
   for (int i = 0; i < count; ++i) {
-    Float4 v = (running += load4(steps + 4 * i)) * norm;
+    running += load4(steps + 4 * i);
     store4(steps + 4 * i, zero);
+    Float4 v = running * norm;
+    if (with_cover) {
+      covered += cover[i];
+      cover[i] = 0;
+      v += ink4 * (covered * norm);
+    }
     if (!(v[0] > 1e-4f)) continue;  // paper, as the frame began
     float scale = v[0] > 1 ? 1 / v[0] : 1;
     out[i] = rgb_of(v * scale + paper4 * (1 - std::min(v[0], 1.0f)));
     inked = true;
   }
   store4(steps + 4 * count, zero);
+  if (with_cover) cover[count] = 0;
   note_row(f, row, y, inked);
 }
 
@@ -88,19 +99,22 @@ void finish_one_colour_row(SmoothFrame* f, SmoothRow& row, int y, float norm) {
 void finish_screen_row(SmoothFrame* f, SmoothRow* row, int y, const SmoothColour& paper,
                        float norm) {
   if (row->first < row->end) {
-    if (row->one_colour) {
+    if (!row->stepped) {
       finish_one_colour_row(f, *row, y, norm);
+    } else if (row->covered) {
+      finish_row<true>(f, *row, y, paper, norm);
     } else {
-      finish_row(f, *row, y, paper, norm);
+      finish_row<false>(f, *row, y, paper, norm);
     }
   }
-  row->one_colour = false;
+  row->stepped = row->covered = false;
   row->first = row->width;
   row->end = 0;
 }
 
 // The frame's table of ink over paper by coverage.
 void note_ink_levels(SmoothFrame* f, const SmoothColour& ink, const SmoothColour& paper) {
+  f->ink = ink;
   f->ink_levels.resize(kInkLevels + 1);
   Float4 ink4 = load4(ink.data()), paper4 = load4(paper.data());
   for (int i = 0; i <= kInkLevels; ++i) {

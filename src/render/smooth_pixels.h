@@ -11,7 +11,7 @@ SmoothColour colour_of(Rgb rgb);
 void finish_screen_row(SmoothFrame* f, SmoothRow* row, int y, const SmoothColour& paper,
                        float norm);
 
-// The frame's table of ink over paper by coverage.
+// The frame's ink, and its table of ink over paper by coverage.
 void note_ink_levels(SmoothFrame* f, const SmoothColour& ink, const SmoothColour& paper);
 
 // The frame `width` x `height` all paper: only the pixels the last frame

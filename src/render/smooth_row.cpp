@@ -5,7 +5,7 @@ void clear_smooth_row(SmoothRow* row, int width) {
   row->width = width;
   row->steps.assign(4 * (static_cast<std::size_t>(width) + 2), 0.0f);
   row->cover.assign(static_cast<std::size_t>(width) + 2, 0.0f);
-  row->one_colour = false;
+  row->stepped = row->covered = false;
   row->first = width;
   row->end = 0;
 }

@@ -38,10 +38,9 @@ struct SmoothRow {
   // Four a pixel, width + 2 pixels; zero outside [first, end], the pixels
   // that runs touched.
   std::vector<float> steps;
-  // For a row of one colour: its coverage alone, one a pixel, the same way;
-  // `one_colour` when the row's runs went there.
+  // Runs of ink: their coverage alone, one a pixel, the same way.
   std::vector<float> cover;
-  bool one_colour = false;
+  bool stepped = false, covered = false;  // whether `steps`, `cover` hold anything
   int first = 0, end = 0;
 };
 
@@ -86,6 +85,27 @@ struct EdgeAt {
   EdgeAt e = edge_at(row, t);
   row->cover[e.pixel] += value * (1 - e.right);
   row->cover[e.pixel + 1] += value * e.right;
+}
+
+// The screen rows that one source row is added to, each with its weight:
+// one near the bottom edge, up to three for a far row seen through a tent.
+constexpr int kMostTargets = 3;
+struct RowTargets {
+  SmoothRow* rows[kMostTargets];
+  float weights[kMostTargets];
+  int count;
+};
+
+// An edge of coverage `value` at screen x t into every target, times its
+// weight.
+[[gnu::always_inline]] inline void add_cover_edge_to(const RowTargets& t, double x, float value) {
+  EdgeAt e = edge_at(t.rows[0], x);
+  for (int i = 0; i < t.count; ++i) {
+    float* cover = t.rows[i]->cover.data();
+    float w = value * t.weights[i];
+    cover[e.pixel] += w * (1 - e.right);
+    cover[e.pixel + 1] += w * e.right;
+  }
 }
 
 // A run seen through a box wider than a pixel.
