@@ -74,6 +74,7 @@ void draw_fill(AppState* state, const DrawTarget& target) {
 }
 
 void free_display_list_indexes(AppState* state) {
+  forget_smooth_rows(state);
   free_far_rows(state->far_rows);
   state->far_rows = nullptr;
   free_row_index(state->row_index);

@@ -13,6 +13,7 @@
 // dropped, so are the spans that began there.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -94,6 +95,20 @@ template <class F>
     if (ink[pen]) f(pen, pen_x, s->length);
     if (s->advance_y != 0) return;
     pen_x += s->advance_x;
+  }
+}
+
+// Every ink run of source row `row` among the first `reached` spans, in
+// list order, as each_ink_run gives them.
+template <class F>
+[[gnu::always_inline]] inline void each_ink_run_in_row(const RowIndex& index, std::int64_t row,
+                                                       std::uint32_t reached, F f) {
+  const std::vector<std::uint32_t>& by_row = index.by_row;
+  auto it =
+      std::lower_bound(by_row.begin(), by_row.end(), row,
+                       [&](std::uint32_t i, std::int64_t v) { return index.spans[i].row < v; });
+  for (; it != by_row.end() && index.spans[*it].row == row; ++it) {
+    if (*it < reached) each_ink_run(index, *it, f);
   }
 }
 

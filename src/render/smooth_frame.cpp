@@ -22,6 +22,27 @@ constexpr int kWidestLevel = 60;
 // Source rows a pixel that the far band reads, at least.
 constexpr double kFarSamples = 2;
 
+// How much ink over the paper `colour` is, 0 to 1, when it is a blend of
+// the two (an antialiased letter's grey levels are); -1 when it is not.
+float ink_share(Rgb colour, Rgb ink, Rgb paper) {
+  auto channel = [](Rgb c, int shift) { return static_cast<int>(c >> shift & 0xff); };
+  auto span = [&](int shift) { return channel(ink, shift) - channel(paper, shift); };
+  int widest = 16;  // the channel where ink and paper differ most
+  for (int shift : {8, 0}) {
+    if (std::abs(span(shift)) > std::abs(span(widest))) widest = shift;
+  }
+  if (span(widest) == 0) return colour == ink ? 1 : -1;
+  float share = static_cast<float>(channel(colour, widest) - channel(paper, widest)) /
+                static_cast<float>(span(widest));
+  if (!(share >= 0 && share <= 1)) return -1;
+  for (int shift : {16, 8, 0}) {
+    float blend =
+        static_cast<float>(channel(paper, shift)) + share * static_cast<float>(span(shift));
+    if (std::abs(blend - static_cast<float>(channel(colour, shift))) > 2) return -1;
+  }
+  return share;
+}
+
 // Screen rows that row R spans: its thickness, for blur's fading.
 double row_thickness(const Projection& p, std::int64_t row) {
   double scale = static_cast<double>(p.height) * p.length_y;
@@ -34,9 +55,11 @@ struct RowPass {
   const RowIndex& index;
   DrawMode mode;
   const std::vector<SmoothColour>& pens;  // by pen number
+  const std::vector<float>& ink_shares;   // by pen number, see SmoothFrame
   const SmoothSource& source;
   SmoothColour ink;
   std::uint32_t reached;  // spans the walk reaches
+  InkProfiles* profiles;  // of far rows of ink, kept from frame to frame
 };
 
 // A run over screen x [a, b) into every target.
@@ -74,29 +97,45 @@ void add_source_row(const RowPass& r, std::int64_t row, const RowTargets& t, dou
       return;
     }
   }
-  double widen = r.mode == kDrawFill ? 0.5 : 0;
   double offset = screen_x_at(p, 0, scale);
-  const std::vector<std::uint32_t>& by_row = r.index.by_row;
-  auto it =
-      std::lower_bound(by_row.begin(), by_row.end(), row,
-                       [&](std::uint32_t i, std::int64_t v) { return r.index.spans[i].row < v; });
-  double from = std::numeric_limits<double>::infinity(), to = -from;
-  for (; it != by_row.end() && r.index.spans[*it].row == row; ++it) {
-    if (*it >= r.reached) continue;
-    each_ink_run(r.index, *it, [&](std::uint32_t pen, std::int64_t x, int length) {
-      double a = static_cast<double>(x) * scale + offset;
-      double b = static_cast<double>(x + length) * scale + offset;
-      if (a > b) std::swap(a, b);
-      a -= widen;
-      b += widen;
-      from = std::min(from, a);
-      to = std::max(to, b);
-      const SmoothColour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
-      add_run_to(t, a, b, box, load4(c.data()));
-    });
+  if (r.mode != kDrawFill && scale > 0 && scale <= 1) {
+    if (const InkProfile* ink = ink_profile(r.profiles, r.index, row, r.reached, r.ink_shares)) {
+      ScreenSpan reached = add_ink_profile(*ink, scale, offset, t);
+      for (int i = 0; i < t.count && reached.first < reached.end; ++i) {
+        t.rows[i]->covered = true;
+        touch(t.rows[i], reached.first, reached.end, 1);
+      }
+      return;
+    }
   }
+  double widen = r.mode == kDrawFill ? 0.5 : 0;
+  double from = std::numeric_limits<double>::infinity(), to = -from;
+  bool stepped = false, covered = false;
+  each_ink_run_in_row(r.index, row, r.reached, [&](std::uint32_t pen, std::int64_t x, int length) {
+    double a = static_cast<double>(x) * scale + offset;
+    double b = static_cast<double>(x + length) * scale + offset;
+    if (a > b) std::swap(a, b);
+    a -= widen;
+    b += widen;
+    from = std::min(from, a);
+    to = std::max(to, b);
+    float share = pen < r.ink_shares.size() ? r.ink_shares[pen] : 1;
+    // Ink over paper: its coverage is enough, but for fill, whose widened
+    // runs overlap and are averaged where they do.
+    if (box <= 1 && share >= 0 && r.mode != kDrawFill) {
+      if (!(b > a)) return;
+      covered = true;
+      add_cover_edge_to(t, a, share);
+      add_cover_edge_to(t, b, -share);
+      return;
+    }
+    stepped = true;
+    const SmoothColour& c = pen < r.pens.size() ? r.pens[pen] : r.ink;
+    add_run_to(t, a, b, box, load4(c.data()));
+  });
   for (int i = 0; i < t.count && from < to; ++i) {
-    t.rows[i]->stepped = true;
+    t.rows[i]->stepped |= stepped;
+    t.rows[i]->covered |= covered;
     touch(t.rows[i], from, to, box);
   }
 }
@@ -272,8 +311,21 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
   clear_smooth_row(&f->next_row, f->width);
   clear_smooth_row(&f->third_row, f->width);
   f->pens.clear();
-  for (Rgb c : source.pen_colours) f->pens.push_back(colour_of(c));
-  RowPass r{p, index, mode, f->pens, source, colour_of(source.ink), reached_spans(p, index)};
+  f->ink_shares.clear();
+  for (Rgb c : source.pen_colours) {
+    f->pens.push_back(colour_of(c));
+    f->ink_shares.push_back(ink_share(c, source.ink, source.paper));
+  }
+  begin_ink_profiles(&f->profiles, index, f->pens.size());
+  RowPass r{p,
+            index,
+            mode,
+            f->pens,
+            f->ink_shares,
+            source,
+            colour_of(source.ink),
+            reached_spans(p, index),
+            &f->profiles};
   SmoothColour paper_colour = colour_of(source.paper);
   note_ink_levels(f, r.ink, paper_colour);
   // Pixels that span a source row or more form the far band at the top.

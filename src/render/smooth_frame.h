@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "render/draw_mode.h"
+#include "render/ink_profiles.h"
 #include "render/projection.h"
 #include "render/row_index.h"
 #include "render/smooth_letters.h"
@@ -48,6 +49,10 @@ struct SmoothFrame {
   Rgb paper = 0;                       // of the pixels kept
   SmoothRow row, next_row, third_row;  // the screen rows being summed
   std::vector<SmoothColour> pens;      // the pens' colours
+  // By pen: how much ink over the paper its colour is, where it is a
+  // blend of the two (the ink is 1), else -1.
+  std::vector<float> ink_shares;
+  InkProfiles profiles;  // far rows' ink, kept from frame to frame
   SmoothColour ink;                    // of runs summed as coverage
   std::vector<Rgb> ink_levels;         // ink over paper by coverage, kInkLevels + 1
 };

@@ -206,6 +206,10 @@ void free_smooth_pass(AppState* state) {
   s->fine_text = nullptr;
 }
 
+void forget_smooth_rows(AppState* state) {
+  if (state->smooth_pass) forget_ink_profiles(&state->smooth_pass->frame.profiles);
+}
+
 void draw_smooth(AppState* state, const DrawTarget& target) {
   AppState* s = state;
   SmoothPass* pass = s->smooth_pass;

@@ -20,6 +20,9 @@ void read_smooth_choice(AppState* state);
 void setup_smooth_pass(AppState* state);
 void free_smooth_pass(AppState* state);
 
+// Forgets what frames kept of the list's rows, when its index is freed.
+void forget_smooth_rows(AppState* state);
+
 // The whole frame, smooth, into the target; the rows that hold anything
 // but paper are noted where the target notes them.
 void draw_smooth(AppState* state, const DrawTarget& target);

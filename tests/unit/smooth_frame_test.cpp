@@ -3,14 +3,17 @@
 // fill: no seam where the far rows change their grid or where the far band
 // meets the near rows. Blur fades it towards the horizon, never brighter
 // farther away. And as the crawl moves, the far rows slide: a far screen
-// row's ink changes little from one position to the next.
+// row's ink changes little from one position to the next. A far row read
+// from the running sums of its ink covers each pixel as its runs do.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "render/ink_profiles.h"
 #include "render/row_index.h"
 #include "render/smooth_frame.h"
 #include "support/material.h"
@@ -85,6 +88,52 @@ TEST(SmoothFrame, AFarRowsInkChangesLittleAsTheCrawlMoves) {
     }
   }
   EXPECT_LT(most, 0.1);
+}
+
+// Runs of ink, of greys (shares of ink) and paper in row 0; pen 3 is a
+// colour of its own, in row 1.
+TEST(SmoothFrame, AFarRowsSumsCoverEachPixelAsItsRunsDo) {
+  Material m{4};  // paper, ink, a grey, a colour
+  std::mt19937 random(3);
+  std::vector<std::array<int, 3>> runs;  // pen, x, length
+  int x = -5;
+  m.add(0, 0, x, 0);
+  while (x < 300) {
+    int pen = static_cast<int>(random() % 3), length = static_cast<int>(random() % 7);
+    if (pen) runs.push_back({pen, x, length});
+    m.add(pen, length, length, 0);
+    x += length;
+  }
+  m.add(0, 0, -x, 1);
+  m.add(3, 4, 4, 0);
+  RowIndex* index = build_row_index(m.list, 0);
+  const std::vector<float> shares{0, 1, 0.5f, -1};
+  InkProfiles profiles;
+  begin_ink_profiles(&profiles, *index, shares.size());
+  const InkProfile* profile = ink_profile(&profiles, *index, 0, 100, shares);
+  ASSERT_NE(profile, nullptr);
+  const struct {
+    double scale, offset;
+  } cases[] = {{1, 0}, {0.5, 3.25}, {0.137, 17.6}, {0.9, -40.3}, {0.31, 150.2}};
+  for (const auto& c : cases) {
+    SmoothRow by_runs, by_sums;
+    clear_smooth_row(&by_runs, 200);
+    clear_smooth_row(&by_sums, 200);
+    for (const auto& [pen, start, length] : runs) {
+      float share = shares[static_cast<std::size_t>(pen)];
+      add_cover_edge(&by_runs, start * c.scale + c.offset, share);
+      add_cover_edge(&by_runs, (start + length) * c.scale + c.offset, -share);
+    }
+    add_ink_profile(*profile, c.scale, c.offset, {{&by_sums}, {1}, 1});
+    double a = 0, b = 0;
+    for (int px = 0; px <= 200; ++px) {
+      a += by_runs.cover[static_cast<std::size_t>(px)];
+      b += by_sums.cover[static_cast<std::size_t>(px)];
+      EXPECT_NEAR(a, b, 1e-4) << "scale " << c.scale << " pixel " << px;
+    }
+  }
+  EXPECT_EQ(ink_profile(&profiles, *index, 1, 100, shares), nullptr);
+  free_row_index(index);
 }
 
 }  // namespace
