@@ -52,9 +52,9 @@ struct SmoothFrame {
   // By pen: how much ink over the paper its colour is, where it is a
   // blend of the two (the ink is 1), else -1.
   std::vector<float> ink_shares;
-  InkProfiles profiles;  // far rows' ink, kept from frame to frame
-  SmoothColour ink;                    // of runs summed as coverage
-  std::vector<Rgb> ink_levels;         // ink over paper by coverage, kInkLevels + 1
+  InkProfiles profiles;         // far rows' ink, kept from frame to frame
+  SmoothColour ink;             // of runs summed as coverage
+  std::vector<Rgb> ink_levels;  // ink over paper by coverage, kInkLevels + 1
 };
 
 // What a smooth frame is drawn from besides the list: the colours of the
