@@ -2,7 +2,7 @@
 // into the frame's memory, and the frame made all paper again. Pure.
 #pragma once
 
-#include "render/smooth_frame.h"
+#include "render/smooth_buffers.h"
 
 SmoothColour colour_of(Rgb rgb);
 
