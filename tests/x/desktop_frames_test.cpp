@@ -1,7 +1,8 @@
 // Root mode on a desktop of several monitors, in the test's own process:
 // each frame, painted only where frames drew, must hold exactly the pixels
 // of a full repaint of every monitor's floor, with paper around them,
-// whatever the mode, through jumps of the position and screen changes.
+// whatever the mode, through jumps of the position and screen changes, in
+// default and in smooth frames.
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -85,12 +86,16 @@ struct DesktopFrames : AppFixture {
       position = state.position;
     }
   }
+  void fly_through_screen_changes(const std::vector<std::string>& options);
 };
 
-TEST_F(DesktopFrames, PartialPaintsEqualFullRepaintsOnEveryMonitorThroughScreenChanges) {
+// Two monitors, then two equal ones, a smaller screen, one monitor.
+void DesktopFrames::fly_through_screen_changes(const std::vector<std::string>& options) {
   run("xrandr --setmonitor L 800/200x600/150+0+0 screen");
   run("xrandr --setmonitor R 600/150x500/120+900+50 none");
-  start_app({"-root", "-xrm", "*frameRate: 0", "-start", "900"});
+  std::vector<std::string> args = {"-root", "-xrm", "*frameRate: 0", "-start", "900"};
+  args.insert(args.end(), options.begin(), options.end());
+  start_app(args);
   build_content(&state, &argc, argv.data());
   index_display_list(&state);
   ASSERT_NE(state.desktop, nullptr);
@@ -122,6 +127,17 @@ TEST_F(DesktopFrames, PartialPaintsEqualFullRepaintsOnEveryMonitorThroughScreenC
   pump();
   fly_and_compare({{0, 0, 1000, 600}}, 12, 600);
   EXPECT_TRUE(state.desktop->layout.whole_root);
+}
+
+TEST_F(DesktopFrames, PartialPaintsEqualFullRepaintsOnEveryMonitorThroughScreenChanges) {
+  fly_through_screen_changes({});
+}
+
+// Smooth frames keep the far rows' sums from frame to frame, and clear
+// only what the last frame wrote: neither may leave a trace.
+TEST_F(DesktopFrames, SmoothFramesPaintedInPartEqualFullRepaints) {
+  fly_through_screen_changes({"-xrm", "*smooth: true"});
+  EXPECT_NE(state.smooth_pass, nullptr);
 }
 
 TEST_F(DesktopFrames, SpanMonitorsKeepsOneFloorAcrossTheRoot) {

@@ -1,18 +1,22 @@
 // Smooth frames against a real server: letters' edges show many grey
 // levels, the far field changes from frame to frame by a quarter of what
 // the default's does, pictures are filtered, and a visual that cannot
-// blend, or a resource that is no boolean, keeps the default.
+// blend, or a resource that is no boolean, keeps the default. A whole run
+// in a window takes keys and a resize in every mode, core font or face.
 #include "support/app_fixture.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <X11/Xft/Xft.h>
 
@@ -193,6 +197,57 @@ TEST(SmoothRun, WhatCannotBeSmoothIsDrawnAsByDefault) {
     std::string output = read_all(p.stdout_fd);
     EXPECT_EQ(wait_program(&p, 30), 0) << c.warning;
     EXPECT_NE(output.find(c.warning), std::string::npos) << output;
+    stop_x_server(&server);
+  }
+}
+
+// The distinct colours of the window, as the screen shows it.
+std::size_t colours_of(Display* d, Window w) {
+  XWindowAttributes a;
+  Window root = DefaultRootWindow(d), child;
+  int x0 = 0, y0 = 0;
+  if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable ||
+      !XTranslateCoordinates(d, w, root, 0, 0, &x0, &y0, &child)) {
+    return 0;
+  }
+  int left = std::max(x0, 0), top = std::max(y0, 0);
+  int right = std::min(x0 + a.width, DisplayWidth(d, 0));
+  int bottom = std::min(y0 + a.height, DisplayHeight(d, 0));
+  if (right <= left || bottom <= top) return 0;
+  XImage* image = XGetImage(d, root, left, top, static_cast<unsigned>(right - left),
+                            static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+  std::set<unsigned long> colours;
+  for (int y = 0; image && y < image->height; ++y) {
+    for (int x = 0; x < image->width; ++x) colours.insert(XGetPixel(image, x, y));
+  }
+  if (image) XDestroyImage(image);
+  return colours.size();
+}
+
+TEST(SmoothRun, AWindowTakesKeysAndAResizeInEveryModeAndQuits) {
+  const std::vector<std::string> cases[] = {
+      {"-noblur"},
+      {"-fill", "-xrm", "*faceName: DejaVu Sans Mono:pixelsize=14"},
+      {"-blur", "-sc", "3"},
+  };
+  for (const auto& options : cases) {
+    SCOPED_TRACE(options[0]);
+    XServer server;
+    ASSERT_TRUE(start_x_server(&server));
+    ASSERT_TRUE(start_window_manager(&server));
+    std::vector<std::string> args = {"-title", "Smooth", "-xrm", "*smooth: true", "-st", "300"};
+    args.insert(args.end(), options.begin(), options.end());
+    Program p = start_program(args);
+    Display* d = server.display;
+    Window w = find_window(d, "Smooth", 30);
+    ASSERT_NE(w, static_cast<Window>(None));
+    XSetInputFocus(d, w, RevertToParent, CurrentTime);
+    for (KeySym key : {XK_Next, XK_Up, XK_Right, XK_a, XK_Down, XK_Left, XK_p}) press_key(d, key);
+    std::string resize = "xdotool windowsize " + std::to_string(w) + " 500 320";
+    ASSERT_EQ(std::system(resize.c_str()), 0);
+    EXPECT_TRUE(wait_until([&] { return colours_of(d, w) > 2 + 16; }, 10));
+    press_key(d, XK_q);
+    EXPECT_EQ(wait_program(&p, 30), 0);
     stop_x_server(&server);
   }
 }
