@@ -51,13 +51,16 @@ InkProfile make_profile(InkProfiles* profiles, const RowIndex& index, std::int64
 struct PixelWalk {
   const float* sums;  // padded by one: sums[pixels + 1] == sums[pixels]
   double pixels;
-  double u, step, scale;
+  double u, step;
+  float scale;
 };
 
-// The ink left of u, linear within each source pixel.
-[[gnu::always_inline]] inline double ink_left_of(const PixelWalk& w, double u) {
-  auto i = static_cast<std::size_t>(u);
-  return w.sums[i] + (u - static_cast<double>(i)) * (w.sums[i + 1] - w.sums[i]);
+// The ink left of u, linear within each source pixel; u is within
+// [0, pixels], which kWidestProfile keeps inside an int.
+[[gnu::always_inline]] inline float ink_left_of(const float* sums, double u) {
+  int i = static_cast<int>(u);
+  float part = static_cast<float>(u - i);
+  return sums[i] + part * (sums[i + 1] - sums[i]);
 }
 
 // Pixels [first, end) each with its coverage, into the differences of the
@@ -65,18 +68,22 @@ struct PixelWalk {
 template <int count>
 void add_pixels(PixelWalk w, const RowTargets& t, int first, int end) {
   float* cover[count];
-  for (int i = 0; i < count; ++i) cover[i] = t.rows[i]->cover.data();
-  double before = ink_left_of(w, std::clamp(w.u, 0.0, w.pixels));
+  float weight[count];
+  for (int i = 0; i < count; ++i) {
+    cover[i] = t.rows[i]->cover.data();
+    weight[i] = t.weights[i];
+  }
+  float before = ink_left_of(w.sums, std::clamp(w.u, 0.0, w.pixels));
   float last = 0;
   for (int x = first; x < end; ++x) {
     w.u += w.step;
-    double after = ink_left_of(w, std::min(w.u, w.pixels));
-    auto here = static_cast<float>((after - before) * w.scale);
+    float after = ink_left_of(w.sums, std::min(w.u, w.pixels));
+    float here = (after - before) * w.scale;
     before = after;
-    for (int i = 0; i < count; ++i) cover[i][x] += t.weights[i] * (here - last);
+    for (int i = 0; i < count; ++i) cover[i][x] += weight[i] * (here - last);
     last = here;
   }
-  for (int i = 0; i < count; ++i) cover[i][end] -= t.weights[i] * last;
+  for (int i = 0; i < count; ++i) cover[i][end] -= weight[i] * last;
 }
 
 }  // namespace
@@ -131,7 +138,7 @@ ScreenSpan add_ink_profile(const InkProfile& profile, double scale, double offse
   int first = std::max(0, floor_int(x0));
   int end = std::min(t.rows[0]->width, ceil_int(x0 + pixels * scale));
   if (first >= end) return {0, 0};
-  PixelWalk walk{sums, pixels, (first - x0) / scale, 1 / scale, scale};
+  PixelWalk walk{sums, pixels, (first - x0) / scale, 1 / scale, static_cast<float>(scale)};
   switch (t.count) {
     case 1:
       add_pixels<1>(walk, t, first, end);
