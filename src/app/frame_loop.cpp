@@ -52,8 +52,9 @@ void draw_frame(AppState* s) {
     draw_desktop_frame(s);
     return;
   }
-  XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
-  draw_pass(s, {s->frame_pixmap, s->width, s->height, nullptr});
+  bool smooth = s->smooth_pass != nullptr;  // smooth frames leave paper where they put none
+  if (!smooth) XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
+  draw_pass(s, {s->frame_pixmap, s->width, s->height, nullptr, !smooth});
   XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
   XClearWindow(s->display, s->view_window);
   XFlush(s->display);

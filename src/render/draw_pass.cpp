@@ -50,6 +50,10 @@ void draw_pass(AppState* state, const DrawTarget& target) {
     draw_smooth(state, target);
     return;
   }
+  if (!target.painted) {
+    XFillRectangle(state->display, target.drawable, state->paper_gc, 0, 0, target.width,
+                   target.height);
+  }
   switch (state->draw_mode) {
     case kDrawNoblur:
       draw_noblur(state, target);

@@ -165,6 +165,13 @@ void note_pen_colours(SmoothPass* pass, const SegmentList* list) {
   }
 }
 
+// Paper over rows [first, end) of a target that is not painted.
+void paper_rows(AppState* s, const DrawTarget& target, int first, int end) {
+  if (target.painted || first >= end) return;
+  XFillRectangle(s->display, target.drawable, s->paper_gc, 0, first,
+                 static_cast<unsigned>(target.width), static_cast<unsigned>(end - first));
+}
+
 }  // namespace
 
 void read_smooth_choice(AppState* state) {
@@ -213,7 +220,10 @@ void forget_smooth_rows(AppState* state) {
 void draw_smooth(AppState* state, const DrawTarget& target) {
   AppState* s = state;
   SmoothPass* pass = s->smooth_pass;
-  if (!row_index_is_current(s->row_index, s->segments, s->paper_pixel)) return;
+  if (!row_index_is_current(s->row_index, s->segments, s->paper_pixel)) {
+    paper_rows(s, target, 0, target.height);
+    return;
+  }
   note_pen_colours(pass, s->segments);
   Projection p{target.width, target.height, s->source_width, s->length_x, s->length_y, s->position};
   SmoothFrame& f = pass->frame;
@@ -233,6 +243,8 @@ void draw_smooth(AppState* state, const DrawTarget& target) {
   int first = 0, last = f.height - 1;
   while (first <= last && !f.inked[first]) ++first;
   while (last >= first && !f.inked[last]) --last;
+  paper_rows(s, target, 0, std::min(first, target.height));
+  paper_rows(s, target, last + 1, target.height);
   if (first > last) return;
   if (!direct) {
     for (int y = first; y <= last; ++y) fill_image_row(pass, image, f, y);

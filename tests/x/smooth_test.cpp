@@ -95,6 +95,15 @@ TEST_F(SmoothX, LetterEdgesShowManyGreyLevels) {
   }
   XDestroyImage(image);
   EXPECT_GT(greys.size(), 2u + 16u);
+  // A frame that shows nothing leaves nothing of the last one.
+  state.position = -50;
+  image = frame(kDrawBlur);
+  greys.clear();
+  for (int y = 0; y < state.height; ++y) {
+    for (int x = 0; x < state.width; ++x) greys.insert(XGetPixel(image, x, y));
+  }
+  XDestroyImage(image);
+  EXPECT_EQ(greys.size(), 1u);
 }
 
 TEST_F(SmoothX, APictureIsFilteredWhereItIsMagnified) {
