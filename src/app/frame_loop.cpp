@@ -52,9 +52,7 @@ void draw_frame(AppState* s) {
     draw_desktop_frame(s);
     return;
   }
-  bool smooth = s->smooth_pass != nullptr;  // smooth frames leave paper where they put none
-  if (!smooth) XFillRectangle(s->display, s->frame_pixmap, s->paper_gc, 0, 0, s->width, s->height);
-  draw_pass(s, {s->frame_pixmap, s->width, s->height, nullptr, !smooth});
+  draw_pass(s, {s->frame_pixmap, s->width, s->height, nullptr, false});
   XSetWindowBackgroundPixmap(s->display, s->view_window, s->frame_pixmap);
   XClearWindow(s->display, s->view_window);
   XFlush(s->display);

@@ -50,7 +50,7 @@ void draw_pass(AppState* state, const DrawTarget& target) {
     draw_smooth(state, target);
     return;
   }
-  if (!target.painted) {
+  if (!target.painted) {  // the default's requests draw on paper
     XFillRectangle(state->display, target.drawable, state->paper_gc, 0, 0, target.width,
                    target.height);
   }

@@ -44,13 +44,8 @@ struct AppFixture : testing::Test {
   // Draws one frame in `mode` as frame_step does, without showing it, and
   // reads it back; the caller destroys the image.
   XImage* frame(DrawMode mode) {
-    bool smooth = state.smooth_pass != nullptr;  // smooth frames paper the pixmap themselves
-    if (!smooth) {
-      XFillRectangle(state.display, state.frame_pixmap, state.paper_gc, 0, 0, state.width,
-                     state.height);
-    }
     state.draw_mode = mode;
-    draw_pass(&state, {state.frame_pixmap, state.width, state.height, nullptr, !smooth});
+    draw_pass(&state, {state.frame_pixmap, state.width, state.height, nullptr, false});
     return XGetImage(state.display, state.frame_pixmap, 0, 0, state.width, state.height, AllPlanes,
                      ZPixmap);
   }
