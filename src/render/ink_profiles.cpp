@@ -88,18 +88,18 @@ void add_pixels(PixelWalk w, const RowTargets& t, int first, int end) {
 
 }  // namespace
 
-void begin_ink_profiles(InkProfiles* profiles, const RowIndex& index, std::size_t pens) {
+void begin_ink_profiles(InkProfiles* profiles, const RowIndex& index) {
   InkProfiles* p = profiles;
   p->kept.swap(p->made);
   p->made.clear();
   p->next_kept = 0;
-  if (p->index != &index || p->indexed != index.indexed || p->span_base != index.span_base ||
-      p->pens != pens || !index.rows_grow) {
+  // New segments (and the pens they bring) or dropped spans change what a
+  // row's spans are.
+  if (p->index != &index || p->indexed != index.indexed || p->span_base != index.span_base) {
     p->kept.clear();
     p->index = &index;
     p->indexed = index.indexed;
     p->span_base = index.span_base;
-    p->pens = pens;
   }
 }
 

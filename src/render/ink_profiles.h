@@ -31,13 +31,12 @@ struct InkProfiles {
   // What the kept sums were made from: they are dropped when it changes.
   const RowIndex* index = nullptr;
   std::uint64_t indexed = 0, span_base = 0;
-  std::size_t pens = 0;
   std::vector<float> steps;  // room to make sums in
 };
 
 // Starts a frame: what the last frame made is kept for this one unless the
-// list's index or its pens changed since.
-void begin_ink_profiles(InkProfiles* profiles, const RowIndex& index, std::size_t pens);
+// list's index changed since.
+void begin_ink_profiles(InkProfiles* profiles, const RowIndex& index);
 
 // Drops every kept sum: the index they were read through is gone.
 void forget_ink_profiles(InkProfiles* profiles);

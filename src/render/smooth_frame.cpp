@@ -316,7 +316,7 @@ void draw_smooth_frame(const Projection& p, const RowIndex& index, DrawMode mode
     f->pens.push_back(colour_of(c));
     f->ink_shares.push_back(ink_share(c, source.ink, source.paper));
   }
-  begin_ink_profiles(&f->profiles, index, f->pens.size());
+  begin_ink_profiles(&f->profiles, index);
   RowPass r{p,
             index,
             mode,

@@ -109,7 +109,7 @@ TEST(SmoothFrame, AFarRowsSumsCoverEachPixelAsItsRunsDo) {
   RowIndex* index = build_row_index(m.list, 0);
   const std::vector<float> shares{0, 1, 0.5f, -1};
   InkProfiles profiles;
-  begin_ink_profiles(&profiles, *index, shares.size());
+  begin_ink_profiles(&profiles, *index);
   const InkProfile* profile = ink_profile(&profiles, *index, 0, 100, shares);
   ASSERT_NE(profile, nullptr);
   const struct {
